@@ -1,0 +1,61 @@
+#include "platform/textcodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <array>
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80-0x9F.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+QString decodeWindows1252(const QByteArray &bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *dst++ = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+QString decodeFileText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decodeWindows1252(bytes);
+}
+
+QByteArray encodeFileText(QStringView text)
+{
+    return text.toUtf8();
+}
+
+QString toPlatformLineBreaks(QStringView text)
+{
+    QString out = text.toString();
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return out;
+}
+
+QString toInternalLineBreaks(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\n') && (i == 0 || text[i - 1] != QLatin1Char('\r')))
+            out += QLatin1Char('\r');
+        out += c;
+    }
+    return out;
+}
