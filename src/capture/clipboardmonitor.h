@@ -34,7 +34,7 @@ public:
     void tick(bool autoGet);
 
     const QString &lastClipText() const { return m_lastClipText; }
-    void setLastClipText(const QString &text);
+    void setLastClipText(const QString &text) { m_lastClipText = text; }
 
     qint32 saveElapsedMs() const { return m_saveElapsedMs; }
     void resetSaveElapsed() { m_saveElapsedMs = 0; }
