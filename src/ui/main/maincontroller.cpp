@@ -1,0 +1,155 @@
+#include "ui/main/maincontroller.h"
+
+#include "platform/clipboard.h"
+#include "store/groupfile.h"
+#include "ui/dialogs/prompter.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace {
+
+// The busy pointer while a group file is read or written; nothing without a GUI.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_active)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~BusyCursor()
+    {
+        if (m_active)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_active;
+};
+
+} // namespace
+
+qint32 GroupSelectorRows::valueAt(int row) const
+{
+    if (row >= 0 && row < groups.size())
+        return groups.at(row).number;
+    return GroupRegistry::kNewGroupValue;
+}
+
+QString MainController::newGroupRowText()
+{
+    return QStringLiteral("*** Make a new group");
+}
+
+MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard,
+                               Prompter &prompter, Hooks hooks)
+    : m_paths(paths)
+    , m_settings(paths.iniFile)
+    , m_clipboard(clipboard)
+    , m_prompter(prompter)
+    , m_hooks(std::move(hooks))
+    , m_registry(paths.registryFile(), paths.dataFolder)
+    , m_selection(&m_model)
+    , m_monitor(clipboard, m_model, m_selection, paths.rexFile,
+                ClipboardMonitor::Hooks{
+                    [this] { saveGroup(SaveMode::IfChanged); },
+                    [this] {
+                        if (m_hooks.showWindow)
+                            m_hooks.showWindow();
+                    },
+                    [this] { notifyListChanged(); },
+                })
+{}
+
+void MainController::reset()
+{
+    m_selection.clear();
+    m_model.clearAll();
+    m_monitor.setLastClipText(QString());
+    m_currentGroupNo = -1;
+    m_monitor.resetSaveElapsed();
+    m_monitor.history().clear();
+    m_savedContent.clear();
+}
+
+GroupSelectorRows MainController::groupList()
+{
+    m_registry.ensureExists();
+    GroupSelectorRows rows;
+    rows.groups = m_registry.groups();
+    rows.selectedRow = startupGroupRow(rows.groups, m_settings.number(Setting::StartupGroup),
+                                       m_settings.number(Setting::LastGroupNo));
+    m_currentGroupNo = rows.valueAt(rows.selectedRow);
+    return rows;
+}
+
+void MainController::loadGroup(qint32 groupNo)
+{
+    m_clipboard.clear();
+    m_selection.clear();
+    m_model.clearAll();
+    m_monitor.setLastClipText(QString());
+    m_monitor.resetSaveElapsed();
+    m_currentGroupNo = groupNo;
+    m_savedContent.clear();
+    notifyListChanged();
+    if (groupNo < 0)
+        return;
+
+    BusyCursor busy;
+    const auto report = [this](const QString &message) {
+        m_prompter.message(message, QStringLiteral("System error"), Prompter::Buttons::Ok);
+    };
+    GroupLoadResult result = loadGroupFile(m_paths.groupFile(groupNo), report);
+    // After a failed read the original file has been set aside, so the next save
+    // may write what could be read; until then the periodic save must not skip.
+    if (result.status != GroupLoadResult::Status::Failed)
+        m_savedContent = serializeGroup(result.entries);
+    m_model.loadEntries(std::move(result.entries));
+    notifyListChanged();
+}
+
+bool MainController::saveGroup(SaveMode mode)
+{
+    m_monitor.resetSaveElapsed();
+    if (m_currentGroupNo < 0)
+        return false;
+    const QList<TextEntry> entries = m_model.entriesInRowOrder();
+    QByteArray content = serializeGroup(entries);
+    if (mode == SaveMode::IfChanged && !m_savedContent.isNull() && content == m_savedContent)
+        return true;
+
+    BusyCursor busy;
+    if (!saveGroupFile(m_paths.groupFile(m_currentGroupNo), m_paths.tempGroupFile(), entries))
+        return false;
+    m_savedContent = std::move(content);
+    return true;
+}
+
+void MainController::removeUnkeptRows()
+{
+    for (int row = m_model.count() - 1; row >= 0; --row) {
+        const TextEntry &entry = m_model.entryAt(row);
+        if (entry.protectFlag == 0 && entry.namedFlag == 0)
+            m_model.removeRowAt(row);
+    }
+    notifyListChanged();
+}
+
+void MainController::saveSetup(bool autoGet, bool topPos, std::optional<qint32> selectedValue) const
+{
+    m_settings.setFlag(Setting::AutoGet, autoGet);
+    m_settings.setFlag(Setting::TopPos, topPos);
+    if (selectedValue && *selectedValue >= 0)
+        m_settings.setValue(Setting::LastGroupNo, *selectedValue);
+}
+
+void MainController::notifyListChanged()
+{
+    if (m_hooks.listChanged)
+        m_hooks.listChanged();
+}

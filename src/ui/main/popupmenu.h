@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class ClipboardAccess;
+class Prompter;
+class QAction;
+class QMenu;
+class QWidget;
+
+// The window's popup menu mnuPopup, opened from the "Menu" label. Every item
+// carries its name as objectName, separators included.
+struct PopupMenu
+{
+    QMenu *menu = nullptr;
+    QMenu *groupMenu = nullptr;
+    QAction *groupName = nullptr;
+    QAction *groupCopy = nullptr;
+    QAction *groupOrder = nullptr;
+    QAction *groupRemove = nullptr;
+    QAction *setup = nullptr;
+    QAction *listFont = nullptr;
+    QAction *help = nullptr;
+    QAction *readMe = nullptr;
+    QAction *about = nullptr;
+    QAction *exitApp = nullptr;
+
+    static PopupMenu build(QWidget *owner);
+};
+
+// Opening the help page and the readme in the desktop's browser, with a way
+// forward when that fails.
+namespace BrowserCommands {
+
+// Opens a web address or a local file; false when it could not be started.
+using UrlOpener = std::function<bool(const QUrl &url)>;
+
+// On failure the address goes on the clipboard and a message says so.
+void openHelp(const QString &url, ClipboardAccess &clipboard, Prompter &prompter,
+              const UrlOpener &open);
+
+// Where to look for Readme.html, in order: beside the program, then the
+// installed documentation folders.
+QStringList readmeCandidates(const QString &programFolder, const QStringList &dataFolders);
+// The first candidate that exists, else the first candidate.
+QString findReadme(const QStringList &candidates);
+
+// A missing file counts as a failure, since some openers report success for it;
+// the message then gives the path to read by hand.
+void openReadme(const QString &path, Prompter &prompter, const UrlOpener &open);
+
+} // namespace BrowserCommands
