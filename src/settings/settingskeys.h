@@ -52,17 +52,15 @@ inline constexpr SettingKey ReExecuteCommand{kReExecute, u"Command", {}};
 
 // The start-up defaults, in the order they are checked and written.
 inline constexpr std::array<SettingKey, 8> kStartupDefaults = {
-    TopPos,     AutoGet,      MsgDelete,   MsgClear, MsgDelTasktrayMenuList,
-    InTaskTray, StartupState, StartupGroup};
+    TopPos, AutoGet, MsgDelete, MsgClear, MsgDelTasktrayMenuList, InTaskTray, StartupState,
+    StartupGroup};
 } // namespace Setting
 
 // The settings file at one path, read and written one value at a time (no cache).
 class Settings
 {
 public:
-    explicit Settings(QString iniPath)
-        : m_path(std::move(iniPath))
-    {}
+    explicit Settings(QString iniPath) : m_path(std::move(iniPath)) {}
 
     const QString &path() const { return m_path; }
 
