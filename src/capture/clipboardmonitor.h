@@ -14,6 +14,10 @@ class TextListModel;
 // window, run the periodic save, and take a new clipboard text into the list.
 // The window owns the QTimer and calls tick(); this class holds the state the
 // tick keeps between calls (lastClipText, SaveElapsedMs, the history).
+//
+// A tick is cheap when nothing happened: where the clipboard reports changes it
+// is read again only after one, and a text already weighed against lastClipText
+// is not compared again until either of them changes.
 class ClipboardMonitor
 {
 public:
@@ -22,8 +26,8 @@ public:
 
     struct Hooks
     {
-        std::function<void()> saveGroup;  // psDataSave
-        std::function<void()> showWindow; // bring the window to the front, or restore and show it
+        std::function<void()> saveGroup;   // psDataSave
+        std::function<void()> showWindow;  // bring the window to the front, or restore and show it
         std::function<void()> listChanged; // refresh the row counter, then the buttons
     };
 
@@ -34,15 +38,26 @@ public:
     void tick(bool autoGet);
 
     const QString &lastClipText() const { return m_lastClipText; }
-    void setLastClipText(const QString &text) { m_lastClipText = text; }
+    void setLastClipText(const QString &text);
 
     qint32 saveElapsedMs() const { return m_saveElapsedMs; }
     void resetSaveElapsed() { m_saveElapsedMs = 0; }
+
+    // What reading a group file resets: lastClipText = "" and SaveElapsedMs = 0,
+    // so a text still on the clipboard is taken into the newly shown group.
+    void resetForGroupLoad();
 
     ClipboardHistory &history() { return m_history; }
     const ClipboardHistory &history() const { return m_history; }
 
 private:
+    void answerReExecuteRequest();
+    void countTowardsSave();
+    void capture();
+    // Reads the clipboard unless it is known to be unchanged since the last read.
+    void refreshClipboardText();
+    void takeIn(const QString &text);
+
     ClipboardAccess &m_clipboard;
     TextListModel &m_model;
     QItemSelectionModel &m_selection;
@@ -51,4 +66,13 @@ private:
     QString m_lastClipText;
     qint32 m_saveElapsedMs = 0;
     ClipboardHistory m_history;
+
+    // The clipboard as last read; a secret text is not kept.
+    QString m_clipText;
+    bool m_clipSecret = false;
+    bool m_clipRead = false;
+    quint64 m_clipChangeCount = 0;
+    // False once m_clipText has been weighed against lastClipText; set again
+    // whenever either changes.
+    bool m_pending = false;
 };

@@ -45,6 +45,11 @@ inline constexpr SettingKey FontBold{kFont, u"FontBold", {}};
 inline constexpr SettingKey FontItalic{kFont, u"FontItalic", {}};
 inline constexpr SettingKey FontSize{kFont, u"FontSize", {}};
 
+// The re-execute marker file a second copy leaves for the running one.
+inline constexpr QStringView kReExecute = u"ReExecute";
+inline constexpr SettingKey ReExecuteReally{kReExecute, u"Really", {}};
+inline constexpr SettingKey ReExecuteCommand{kReExecute, u"Command", {}};
+
 // The start-up defaults, in the order they are checked and written.
 inline constexpr std::array<SettingKey, 8> kStartupDefaults = {
     TopPos, AutoGet, MsgDelete, MsgClear, MsgDelTasktrayMenuList, InTaskTray, StartupState,
