@@ -12,9 +12,21 @@
 class Prompter
 {
 public:
-    enum class Buttons { Ok, OkCancel };
-    enum class Icon { None, Exclamation };
-    enum class Answer { Ok, Cancel };
+    enum class Buttons
+    {
+        Ok,
+        OkCancel
+    };
+    enum class Icon
+    {
+        None,
+        Exclamation
+    };
+    enum class Answer
+    {
+        Ok,
+        Cancel
+    };
 
     virtual ~Prompter() = default;
 

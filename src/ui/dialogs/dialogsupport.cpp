@@ -1,0 +1,97 @@
+#include "ui/dialogs/dialogsupport.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+bool selectsOnFocus(Qt::FocusReason reason)
+{
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+template<typename Box> class SelectAllOnFocus : public QObject
+{
+public:
+    explicit SelectAllOnFocus(Box *box)
+        : QObject(box)
+        , m_box(box)
+    {
+        box->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_box && event->type() == QEvent::FocusIn &&
+            selectsOnFocus(static_cast<QFocusEvent *>(event)->reason()))
+            select();
+        return false;
+    }
+
+private:
+    void select();
+
+    Box *m_box;
+};
+
+template<> void SelectAllOnFocus<QPlainTextEdit>::select()
+{
+    DialogSupport::selectWholeText(m_box);
+}
+
+template<> void SelectAllOnFocus<QLineEdit>::select()
+{
+    m_box->selectAll();
+}
+
+} // namespace
+
+void DialogSupport::clearDefaultButtons(QDialog *dialog)
+{
+    const QList<QPushButton *> buttons = dialog->findChildren<QPushButton *>();
+    for (QPushButton *button : buttons) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+}
+
+void DialogSupport::setTopMost(QWidget *window, bool topMost)
+{
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
+}
+
+void DialogSupport::selectWholeText(QPlainTextEdit *box)
+{
+    QTextCursor cursor(box->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+}
+
+void DialogSupport::selectAllOnFocus(QPlainTextEdit *box)
+{
+    new SelectAllOnFocus<QPlainTextEdit>(box);
+}
+
+void DialogSupport::selectAllOnFocus(QLineEdit *box)
+{
+    new SelectAllOnFocus<QLineEdit>(box);
+}
+
+QString DialogSupport::plainTextOf(const QTextDocument *document)
+{
+    QString text = document->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void DialogSupport::fixSize(QDialog *dialog, QSize designSize)
+{
+    dialog->setFixedSize(dialog->sizeHint().expandedTo(designSize));
+}

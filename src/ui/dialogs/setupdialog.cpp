@@ -1,0 +1,206 @@
+#include "ui/dialogs/setupdialog.h"
+
+#include "settings/number.h"
+#include "ui/dialogs/dialogsupport.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+// Design sizes in pixels (15 twips each).
+constexpr QSize kDesignClient{525, 335};
+constexpr QSize kButtonSize{97, 25};
+constexpr int kButtonGap = 15;
+constexpr int kConfirmIndent = 24; // check boxes in "Confirming Dialog"
+constexpr int kIndent = 48;        // check boxes in "Task tray" and "Startup"
+constexpr int kOptionIndent = 40;  // options in "Group"
+constexpr int kGroupWidth = 265;
+
+QCheckBox *makeCheckBox(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QGroupBox *makeFrame(const char *name, const QString &title, QWidget *parent)
+{
+    auto *frame = new QGroupBox(title, parent);
+    frame->setObjectName(QLatin1String(name));
+    return frame;
+}
+
+QVBoxLayout *frameLayout(QGroupBox *frame, int indent)
+{
+    auto *layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(indent, 4, 12, 6);
+    layout->setSpacing(2);
+    return layout;
+}
+} // namespace
+
+SetupDialog::SetupDialog(QWidget *owner, const Settings &settings, bool topMost)
+    : QDialog(owner)
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("frmSetup"));
+    setWindowTitle(QStringLiteral("Settings"));
+    DialogSupport::setTopMost(this, topMost);
+    buildControls();
+    readSettings();
+    btnOK->setFocus();
+    DialogSupport::fixSize(this, kDesignClient);
+}
+
+void SetupDialog::buildControls()
+{
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(kButtonGap);
+    buttons->setContentsMargins(0, 0, 12, 0);
+    buttons->addStretch(1);
+    for (QPushButton *button : {btnOK, btnCancel}) {
+        button->setMinimumSize(kButtonSize);
+        buttons->addWidget(button);
+    }
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 12, 8, 10);
+    column->setSpacing(7);
+    column->addWidget(buildConfirmFrame());
+    column->addWidget(buildTrayFrame());
+    column->addWidget(buildStartupFrame());
+    column->addStretch(1);
+    column->addLayout(buttons);
+
+    chainTabOrder();
+    DialogSupport::clearDefaultButtons(this);
+    connect(btnOK, &QPushButton::clicked, this, &SetupDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &SetupDialog::reject);
+}
+
+QWidget *SetupDialog::buildConfirmFrame()
+{
+    Frame1 = makeFrame("Frame1", QStringLiteral("Confirming Dialog"), this);
+    chkAlarmDsp_Delete = makeCheckBox("chkAlarmDsp_Delete", QStringLiteral("[ Delete ]"), Frame1);
+    chkAlarmDsp_Claer = makeCheckBox("chkAlarmDsp_Claer", QStringLiteral("[ Clear ]"), Frame1);
+    chkAlarmDsp_DelTasktrayMenuList = makeCheckBox(
+        "chkAlarmDsp_DelTasktrayMenuList",
+        QStringLiteral("\"Clear the List below\" in the popup menu of the Task tray icon"), Frame1);
+    QVBoxLayout *layout = frameLayout(Frame1, kConfirmIndent);
+    layout->addWidget(chkAlarmDsp_Delete);
+    layout->addWidget(chkAlarmDsp_Claer);
+    layout->addWidget(chkAlarmDsp_DelTasktrayMenuList);
+    return Frame1;
+}
+
+QWidget *SetupDialog::buildTrayFrame()
+{
+    Frame2 = makeFrame("Frame2", QStringLiteral("Task tray"), this);
+    chkInTaskTray =
+        makeCheckBox("chkInTaskTray", QStringLiteral("Add the icon to the Task Tray"), Frame2);
+    frameLayout(Frame2, kIndent)->addWidget(chkInTaskTray);
+    return Frame2;
+}
+
+QWidget *SetupDialog::buildStartupFrame()
+{
+    Frame3 = makeFrame("Frame3", QStringLiteral("Startup"), this);
+    chkStartupState = makeCheckBox(
+        "chkStartupState",
+        QStringLiteral(
+            "Minimized to an icon. (When icon is added to the Task Tray, Window is Hiden)"),
+        Frame3);
+    Frame4 = makeFrame("Frame4", QStringLiteral("Group"), Frame3);
+    Frame4->setMinimumWidth(kGroupWidth);
+    m_startupGroup = new QButtonGroup(this);
+    const std::array<QString, 3> captions = {QStringLiteral("Last group"),
+                                             QStringLiteral("Default group"),
+                                             QStringLiteral("Default group and clear the list")};
+    QVBoxLayout *options = frameLayout(Frame4, kOptionIndent);
+    for (int i = 0; i < 3; ++i) {
+        optStartupGroup[i] = new QRadioButton(captions[i], Frame4);
+        optStartupGroup[i]->setObjectName(QStringLiteral("optStartupGroup_%1").arg(i));
+        m_startupGroup->addButton(optStartupGroup[i], i);
+        options->addWidget(optStartupGroup[i]);
+    }
+
+    auto *groupRow = new QHBoxLayout;
+    groupRow->setContentsMargins(0, 0, 0, 0);
+    groupRow->addWidget(Frame4);
+    groupRow->addStretch(1);
+    QVBoxLayout *layout = frameLayout(Frame3, kIndent);
+    layout->addWidget(chkStartupState);
+    layout->addLayout(groupRow);
+    return Frame3;
+}
+
+void SetupDialog::chainTabOrder()
+{
+    // Buttons first, then the boxes; the options run from the last to the first.
+    QWidget *const chain[] = {btnOK,
+                              btnCancel,
+                              chkAlarmDsp_Delete,
+                              chkAlarmDsp_Claer,
+                              chkInTaskTray,
+                              chkAlarmDsp_DelTasktrayMenuList,
+                              chkStartupState,
+                              optStartupGroup[2],
+                              optStartupGroup[1],
+                              optStartupGroup[0]};
+    for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+int SetupDialog::startupGroupOption(QStringView value)
+{
+    const qint32 option = wholeNumberOf(value);
+    return option >= 0 && option <= 2 ? option : 1;
+}
+
+void SetupDialog::readSettings()
+{
+    const std::pair<QCheckBox *, SettingKey> boxes[] = {
+        {chkAlarmDsp_Delete, Setting::MsgDelete},
+        {chkAlarmDsp_Claer, Setting::MsgClear},
+        {chkAlarmDsp_DelTasktrayMenuList, Setting::MsgDelTasktrayMenuList},
+        {chkInTaskTray, Setting::InTaskTray},
+        {chkStartupState, Setting::StartupState}};
+    // The boxes go by the number, so "1.0" ticks as "1" does.
+    for (const auto &[box, key] : boxes)
+        box->setChecked(m_settings.number(key) == 1);
+    optStartupGroup[startupGroupOption(m_settings.value(Setting::StartupGroup))]->setChecked(true);
+}
+
+void SetupDialog::writeSettings() const
+{
+    m_settings.setFlag(Setting::MsgDelete, chkAlarmDsp_Delete->isChecked());
+    m_settings.setFlag(Setting::MsgClear, chkAlarmDsp_Claer->isChecked());
+    m_settings.setFlag(Setting::MsgDelTasktrayMenuList,
+                       chkAlarmDsp_DelTasktrayMenuList->isChecked());
+    m_settings.setFlag(Setting::InTaskTray, chkInTaskTray->isChecked());
+    m_settings.setFlag(Setting::StartupState, chkStartupState->isChecked());
+    if (const int option = m_startupGroup->checkedId(); option >= 0)
+        m_settings.setValue(Setting::StartupGroup, qint64(option));
+}
+
+void SetupDialog::accept()
+{
+    writeSettings();
+    QDialog::accept();
+}
+
+bool SetupDialog::run(QWidget *owner, const Settings &settings, bool topMost)
+{
+    return SetupDialog(owner, settings, topMost).exec() == QDialog::Accepted;
+}

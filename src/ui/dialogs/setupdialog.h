@@ -1,0 +1,60 @@
+#pragma once
+
+#include "settings/settingskeys.h"
+
+#include <QDialog>
+#include <QStringView>
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+// The six [Setup] settings the user changes: the three confirmations, the tray
+// icon, and how the program starts. OK writes them all; Cancel writes nothing.
+class SetupDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    SetupDialog(QWidget *owner, const Settings &settings, bool topMost);
+
+    // True when confirmed; the settings are written by then.
+    static bool run(QWidget *owner, const Settings &settings, bool topMost);
+
+    // The start-up group option a stored value selects: its number to the nearest
+    // whole number, halves to even. Numbers outside 0..2 start the program with the
+    // default group, so they select "Default group".
+    static int startupGroupOption(QStringView value);
+
+    void accept() override;
+
+private:
+    void buildControls();
+    QWidget *buildConfirmFrame();
+    QWidget *buildTrayFrame();
+    QWidget *buildStartupFrame();
+    void chainTabOrder();
+    void readSettings();
+    void writeSettings() const;
+
+    QGroupBox *Frame1 = nullptr;
+    QCheckBox *chkAlarmDsp_Delete = nullptr;
+    QCheckBox *chkAlarmDsp_Claer = nullptr;
+    QCheckBox *chkAlarmDsp_DelTasktrayMenuList = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QCheckBox *chkInTaskTray = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QCheckBox *chkStartupState = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    std::array<QRadioButton *, 3> optStartupGroup{};
+    QButtonGroup *m_startupGroup = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnCancel = nullptr;
+
+    Settings m_settings;
+};
