@@ -4,6 +4,7 @@
 #include "platform/clipboard.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
+#include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
 #include "ui/main/windowsettings.h"
@@ -58,14 +59,24 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
     , m_env(completed(std::move(environment)))
 {
     if (!prompter) {
-        m_ownPrompter =
-            std::make_unique<WidgetPrompter>(this, paths.iniFile, [this] { return topMost(); });
+        m_ownPrompter = std::make_unique<WidgetPrompter>(this, Settings(paths.iniFile), clipboard,
+                                                         [this] { return topMost(); });
         prompter = m_ownPrompter.get();
     }
     m_prompter = prompter;
     m_controller = std::make_unique<MainController>(
         paths, clipboard, *m_prompter,
         MainController::Hooks{[this] { refreshListState(); }, [this] { showWindow(); }});
+
+    m_listCommands = std::make_unique<ListCommands>(
+        m_controller->model(), m_controller->selection(), clipboard, *m_prompter,
+        m_controller->settings(),
+        ListCommands::Hooks{
+            [this] { refreshListState(); },
+            [this] { return lstText->font(); },
+            [this] { return m_controller->monitor().lastClipText(); },
+            [this](const QString &text) { m_controller->monitor().setLastClipText(text); },
+        });
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::kName.toString());
@@ -232,7 +243,26 @@ void MainWindow::connectControls()
     connect(&m_controller->selection(), &QItemSelectionModel::selectionChanged, this,
             [this] { refreshButtons(); });
 
+    ListCommands &list = *m_listCommands;
+    connect(btnAdd, &QPushButton::clicked, this, [&list] { list.add(); });
+    connect(btnEdit, &QPushButton::clicked, this, [&list] { list.edit(); });
+    connect(btnDelete, &QPushButton::clicked, this, [&list] { list.deleteSelected(); });
+    connect(btnClear, &QPushButton::clicked, this, [&list] { list.clear(); });
+    connect(btnProtect, &QPushButton::clicked, this, [&list] { list.toggleProtect(); });
+    connect(btnNamed, &QPushButton::clicked, this, [&list] { list.editCaption(); });
+    connect(btnUp, &QPushButton::clicked, this,
+            [&list] { list.moveSelected(ListCommands::Direction::Up); });
+    connect(btnDown, &QPushButton::clicked, this,
+            [&list] { list.moveSelected(ListCommands::Direction::Down); });
+
     connect(m_tray, &TrayIcon::menuAboutToShow, this, [this] { rebuildTrayMenu(); });
+    connect(m_tray, &TrayIcon::textChosen, this, [this](int index) {
+        TrayMenu::chooseItem(m_controller->clipboard(), m_trayItems, index);
+    });
+    connect(m_tray, &TrayIcon::clearListRequested, this, [this] {
+        TrayMenu::clearList(m_controller->settings(), *m_prompter,
+                            m_controller->monitor().history());
+    });
     connect(m_tray, &TrayIcon::openRequested, this, [this] { showWindow(); });
     connect(m_tray, &TrayIcon::exitRequested, this, [this] { exitApp(); });
 
@@ -398,8 +428,11 @@ QMenu *MainWindow::trayMenu() const
 
 void MainWindow::rebuildTrayMenu()
 {
-    m_trayTexts.clear();
-    m_tray->rebuildMenu({});
+    m_trayItems = TrayMenu::textItems(m_controller->monitor().history());
+    QStringList captions;
+    for (const TrayMenu::TextItem &item : std::as_const(m_trayItems))
+        captions.append(item.caption);
+    m_tray->rebuildMenu(captions);
 }
 
 void MainWindow::openPopupMenu(const QPoint &globalPos)
@@ -469,6 +502,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    // A click on the list puts the selected texts on the clipboard; a selection
+    // moved with the keyboard does not.
+    if (lstText && watched == lstText->viewport() &&
+        (event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick)) {
+        m_listCommands->copySelectedText();
+        refreshButtons();
+        return false;
+    }
     if (watched == lblMenu && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton &&

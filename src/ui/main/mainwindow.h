@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "ui/main/maincontroller.h"
 #include "ui/main/popupmenu.h"
+#include "ui/main/traymenu.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -11,6 +12,7 @@
 #include <memory>
 
 class ClipboardAccess;
+class ListCommands;
 class Prompter;
 class QCheckBox;
 class QComboBox;
@@ -101,6 +103,7 @@ private:
     Prompter *m_prompter;
     Environment m_env;
     std::unique_ptr<MainController> m_controller;
+    std::unique_ptr<ListCommands> m_listCommands;
 
     QWidget *picTop = nullptr;
     QCheckBox *chkTopPos = nullptr;
@@ -121,7 +124,7 @@ private:
     QTimer *timMain = nullptr;
     TrayIcon *m_tray = nullptr;
     PopupMenu m_popup;
-    QStringList m_trayTexts; // the whole texts behind the tray menu's items, as last built
+    QList<TrayMenu::TextItem> m_trayItems; // behind the tray menu's text items, as last built
 
     bool m_cobGroupReady = false;
     bool m_unloaded = false;

@@ -1,14 +1,21 @@
 #include "ui/main/widgetprompter.h"
 
 #include "platform/textcodec.h"
+#include "ui/dialogs/aboutdialog.h"
+#include "ui/dialogs/dialogsupport.h"
+#include "ui/dialogs/edittextdialog.h"
+#include "ui/dialogs/nameddialog.h"
+#include "ui/dialogs/setupdialog.h"
 
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-WidgetPrompter::WidgetPrompter(QWidget *owner, QString iniPath, std::function<bool()> topMost)
+WidgetPrompter::WidgetPrompter(QWidget *owner, const Settings &settings, ClipboardAccess &clipboard,
+                               std::function<bool()> topMost)
     : m_owner(owner)
-    , m_iniPath(std::move(iniPath))
+    , m_settings(settings)
+    , m_clipboard(clipboard)
     , m_topMost(std::move(topMost))
 {}
 
@@ -20,19 +27,19 @@ Prompter::Answer WidgetPrompter::message(const QString &text, const QString &tit
         toPlatformLineBreaks(text),
         buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, m_owner);
     box.setTextFormat(Qt::PlainText);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, topMost());
+    DialogSupport::setTopMost(&box, topMost());
     box.setEscapeButton(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
-std::optional<QString> WidgetPrompter::editText(const QString &, const QFont &)
+std::optional<QString> WidgetPrompter::editText(const QString &text, const QFont &font)
 {
-    return std::nullopt; // wired when the edit dialog lands
+    return EditTextDialog::edit(m_owner, m_settings, text, font, topMost());
 }
 
-std::optional<QString> WidgetPrompter::caption(const QString &, const QString &)
+std::optional<QString> WidgetPrompter::caption(const QString &shownText, const QString &caption)
 {
-    return std::nullopt;
+    return NamedDialog::ask(m_owner, shownText, caption, topMost());
 }
 
 std::optional<QString> WidgetPrompter::groupName(const QString &)
@@ -43,7 +50,7 @@ std::optional<QString> WidgetPrompter::groupName(const QString &)
 std::optional<QFont> WidgetPrompter::chooseFont(const QFont &current)
 {
     QFontDialog dialog(current, m_owner);
-    dialog.setWindowFlag(Qt::WindowStaysOnTopHint, topMost());
+    DialogSupport::setTopMost(&dialog, topMost());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedFont();
@@ -51,7 +58,7 @@ std::optional<QFont> WidgetPrompter::chooseFont(const QFont &current)
 
 bool WidgetPrompter::setup()
 {
-    return false;
+    return SetupDialog::run(m_owner, m_settings, topMost());
 }
 
 bool WidgetPrompter::groupOrder()

@@ -2,10 +2,11 @@
 
 #include "ui/dialogs/prompter.h"
 
-#include <QString>
+#include "settings/settingskeys.h"
 
 #include <functional>
 
+class ClipboardAccess;
 class QWidget;
 
 // The prompter of the running program: real message boxes and dialogs, owned by
@@ -13,7 +14,8 @@ class QWidget;
 class WidgetPrompter : public Prompter
 {
 public:
-    WidgetPrompter(QWidget *owner, QString iniPath, std::function<bool()> topMost);
+    WidgetPrompter(QWidget *owner, const Settings &settings, ClipboardAccess &clipboard,
+                   std::function<bool()> topMost);
 
     Answer message(const QString &text, const QString &title, Buttons buttons,
                    Icon icon = Icon::None) override;
@@ -30,6 +32,7 @@ private:
     bool topMost() const { return m_topMost && m_topMost(); }
 
     QWidget *m_owner;
-    QString m_iniPath;
+    Settings m_settings;
+    ClipboardAccess &m_clipboard;
     std::function<bool()> m_topMost;
 };
