@@ -6,9 +6,9 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -26,8 +26,8 @@ void setError(QString *error, const QString &text)
 
 QString errnoText(const char *what, const QString &path)
 {
-    return QString::fromLocal8Bit(what) + QLatin1String(" ") + QDir::toNativeSeparators(path)
-           + QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromLocal8Bit(what) + QLatin1String(" ") + QDir::toNativeSeparators(path) +
+           QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(errno));
 }
 
 #ifdef Q_OS_UNIX
@@ -125,26 +125,57 @@ bool replaceFileAtomically(const QString &target, const QByteArray &data, const 
 
 bool writeFileAtomically(const QString &target, const QByteArray &data, QString *error)
 {
-    const QString temp = target + QStringLiteral(".%1.tmp").arg(
-                                      QRandomGenerator::global()->generate64(), 16, 16,
-                                      QLatin1Char('0'));
+    const QString temp =
+        target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
+                                               QLatin1Char('0'));
     return replaceFileAtomically(target, data, temp, error);
 }
 
-bool makePrivateFolder(const QString &path)
+bool makePrivateFolder(const QString &path, QString *error, bool *created)
 {
+    if (created)
+        *created = false;
     const QFileInfo info(path);
     if (info.isDir())
         return true;
-    if (info.exists())
+    if (info.exists() || info.isSymLink()) {
+        setError(
+            error,
+            QStringLiteral("%1 exists and is not a folder").arg(QDir::toNativeSeparators(path)));
         return false;
+    }
 #ifdef Q_OS_UNIX
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0)
-        return QFileInfo(path).isDir(); // another copy may have made it meanwhile
-    return true;
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0) {
+        const int mkdirErrno = errno;
+        // Another copy may have made it meanwhile.
+        if (mkdirErrno == EEXIST && QFileInfo(path).isDir())
+            return true;
+        errno = mkdirErrno;
+        setError(error, errnoText("cannot create", path));
+        return false;
+    }
 #else
-    return QDir().mkdir(path) || QFileInfo(path).isDir();
+    if (!QDir().mkdir(path)) {
+        if (QFileInfo(path).isDir())
+            return true;
+        setError(error, QStringLiteral("cannot create ") + QDir::toNativeSeparators(path));
+        return false;
+    }
 #endif
+    if (created)
+        *created = true;
+    return true;
+}
+
+bool makePrivateFolderPath(const QString &path, QString *error)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(clean).isDir())
+        return true;
+    const QString parent = QFileInfo(clean).path();
+    if (parent != clean && !makePrivateFolderPath(parent, error))
+        return false;
+    return makePrivateFolder(clean, error);
 }
 
 bool readWholeFile(const QString &path, QByteArray *data, QString *error)

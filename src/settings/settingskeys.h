@@ -52,15 +52,25 @@ inline constexpr SettingKey ReExecuteCommand{kReExecute, u"Command", {}};
 
 // The start-up defaults, in the order they are checked and written.
 inline constexpr std::array<SettingKey, 8> kStartupDefaults = {
-    TopPos, AutoGet, MsgDelete, MsgClear, MsgDelTasktrayMenuList, InTaskTray, StartupState,
-    StartupGroup};
+    TopPos,     AutoGet,      MsgDelete,   MsgClear, MsgDelTasktrayMenuList,
+    InTaskTray, StartupState, StartupGroup};
 } // namespace Setting
+
+// The re-execute marker a second copy leaves for the running one (same INI format).
+namespace ReExecuteMarker {
+inline constexpr QStringView kSection = u"ReExecute";
+inline constexpr QStringView kReally = u"Really";   // "Yes": show the window
+inline constexpr QStringView kCommand = u"Command"; // the second copy's arguments, not acted on
+inline constexpr QStringView kYes = u"Yes";
+} // namespace ReExecuteMarker
 
 // The settings file at one path, read and written one value at a time (no cache).
 class Settings
 {
 public:
-    explicit Settings(QString iniPath) : m_path(std::move(iniPath)) {}
+    explicit Settings(QString iniPath)
+        : m_path(std::move(iniPath))
+    {}
 
     const QString &path() const { return m_path; }
 
