@@ -27,7 +27,10 @@ public:
 
     // At first start (an empty "MaxGroupNo") writes the default group. When the
     // registry was lost but group files remain, each group<N>.dat is listed again
-    // as a group named after its number and "MaxGroupNo" becomes the highest N.
+    // as a group named after its number and "MaxGroupNo" becomes at least the
+    // highest N, so no number with a leftover file is given out again. The same
+    // repair runs when position 0 is blank (no group would be listed at all);
+    // positions and names still present are kept. False when the write failed.
     bool ensureExists() const;
 
     // The groups in position order, up to the first blank position; a position
@@ -36,14 +39,19 @@ public:
     qint32 maxGroupNo() const;
 
     // A new group named name (already trimmed): "MaxGroupNo" + 1 becomes its number
-    // and it is placed after order (the group numbers as the selector shows them,
-    // default group first). Returns the number, or -1 when the write failed.
+    // (passing over a number that still has a name, a position or a data file, as
+    // after a hand-edited "MaxGroupNo") and it is placed after order (the group
+    // numbers as the selector shows them). Returns the number, or -1 when the
+    // write failed.
     qint32 addGroup(const QString &name, const QList<qint32> &order) const;
+    // False for the default group, whose name stays empty, and when the write failed.
     bool renameGroup(qint32 number, const QString &name) const;
-    // Removes the group's name and writes remainingOrder as the new order.
+    // Removes the group's name and writes remainingOrder as the new order. The
+    // group's data file is the caller's. False for the default group.
     bool removeGroup(qint32 number, const QList<qint32> &remainingOrder) const;
-    // Rewrites the order section with exactly these numbers at positions 0, 1, ...
-    // (callers put the default group first).
+    // Rewrites the order section with these numbers at positions 0, 1, ...: the
+    // default group always first, negative numbers (the selector's new-group row)
+    // and repeats left out.
     bool writeOrder(const QList<qint32> &order) const;
 
     const QString &path() const { return m_path; }
@@ -53,7 +61,8 @@ private:
     QString m_dataFolder;
 };
 
-// The row of the start-up group in groups (as listed by the selector):
-// StartupGroup 0 picks the first row whose number equals lastGroupNo (not
-// negative), falling back to row 0; any other StartupGroup picks row 0.
+// The row of the start-up group in groups (as listed by the selector), given the
+// numbers of "StartupGroup" and "LastGroupNo": StartupGroup 0 picks the first row
+// whose number equals lastGroupNo and is not negative, falling back to row 0; any
+// other StartupGroup picks row 0.
 int startupGroupRow(const QList<GroupInfo> &groups, double startupGroup, double lastGroupNo);

@@ -6,8 +6,7 @@
 
 TextListModel::TextListModel(QObject *parent)
     : QAbstractListModel(parent)
-{
-}
+{}
 
 int TextListModel::rowCount(const QModelIndex &parent) const
 {
@@ -122,9 +121,8 @@ bool isSelected(const QItemSelectionModel *selection, int row)
 
 void setSelected(QItemSelectionModel *selection, int row, bool selected)
 {
-    selection->select(selection->model()->index(row, 0), selected
-                                                             ? QItemSelectionModel::Select
-                                                             : QItemSelectionModel::Deselect);
+    selection->select(selection->model()->index(row, 0),
+                      selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 QList<int> selectedRows(const QItemSelectionModel *selection)
