@@ -1,0 +1,244 @@
+#include "ui/groups/groupcopydialog.h"
+
+#include "ui/dialogs/prompter.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+// Reading and writing group files can take a moment with long lists.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+QFont listFont()
+{
+    if (QFontDatabase::hasFamily(QStringLiteral("Courier New")))
+        return QFont(QStringLiteral("Courier New"));
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+QString indexed(const char *name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
+}
+
+QList<int> selectedRows(const QListWidget *list)
+{
+    QList<int> rows;
+    const QModelIndexList indexes = list->selectionModel()->selectedRows();
+    for (const QModelIndex &index : indexes)
+        rows.append(index.row());
+    return rows;
+}
+} // namespace
+
+GroupCopyDialog::GroupCopyDialog(const AppPaths &paths, qint32 mainGroupNo, Prompter &prompter,
+                                 QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+    , m_prompter(prompter)
+    , m_session(paths, [this](const QString &message) {
+        m_prompter.message(message, QStringLiteral("System error"), Prompter::Buttons::Ok);
+    })
+{
+    setObjectName(QStringLiteral("frmGroupCopy"));
+    setWindowTitle(QStringLiteral("between Groups - Copy or Move"));
+    buildLayout();
+    {
+        BusyCursor busy;
+        m_session.open(mainGroupNo);
+    }
+    fillSelectors();
+    showList(0);
+    showList(1);
+    showCounters();
+    updateButtons();
+    // Connected only now: setting up the selectors is not a choice of group.
+    for (int side = 0; side < 2; ++side) {
+        connect(cobGroup[side], &QComboBox::currentIndexChanged, this,
+                [this, side](int row) { groupChosen(side, row); });
+    }
+}
+
+void GroupCopyDialog::run(const AppPaths &paths, qint32 mainGroupNo, Prompter &prompter,
+                          QWidget *parent, bool onTop)
+{
+    GroupCopyDialog dialog(paths, mainGroupNo, prompter, parent);
+    if (onTop)
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    dialog.exec();
+}
+
+QString GroupCopyDialog::closeAnywayText()
+{
+    return QStringLiteral("Not every change could be saved. Close anyway and lose the changes "
+                          "that were not saved?");
+}
+
+void GroupCopyDialog::buildLayout()
+{
+    static const char *const captions[] = {"Copy =>", "Move =>", "<= Copy", "<= Move"};
+    for (int i = 0; i < 4; ++i) {
+        btnCopyMove[i] = new QPushButton(QLatin1String(captions[i]), this);
+        btnCopyMove[i]->setObjectName(indexed("btnCopyMove", i));
+        btnCopyMove[i]->setAutoDefault(false);
+        btnCopyMove[i]->setMinimumWidth(90);
+        const auto button = static_cast<CopyButton>(i);
+        connect(btnCopyMove[i], &QPushButton::clicked, this, [this, button] { transfer(button); });
+    }
+    btnOK = new QPushButton(QStringLiteral("Close"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setAutoDefault(false);
+    btnOK->setMinimumWidth(90);
+    connect(btnOK, &QPushButton::clicked, this, [this] { finish(QDialog::Accepted); });
+
+    auto *layout = new QGridLayout(this);
+    for (int side = 0; side < 2; ++side) {
+        cobGroup[side] = new QComboBox(this);
+        cobGroup[side]->setObjectName(indexed("cobGroup", side));
+        lstText[side] = new QListWidget(this);
+        lstText[side]->setObjectName(indexed("lstText", side));
+        lstText[side]->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        lstText[side]->setFont(listFont());
+        lstText[side]->setMinimumSize(300, 360);
+        lstText[side]->viewport()->installEventFilter(this);
+        lblListCounter[side] = new QLabel(QStringLiteral("0"), this);
+        lblListCounter[side]->setObjectName(indexed("lblListCounter", side));
+        lblListCounter[side]->setToolTip(QStringLiteral("counter of list"));
+
+        const int column = side * 2;
+        layout->addWidget(cobGroup[side], 0, column);
+        layout->addWidget(lstText[side], 1, column);
+        layout->addWidget(lblListCounter[side], 2, column);
+        layout->setColumnStretch(column, 1);
+    }
+
+    auto *buttons = new QVBoxLayout;
+    buttons->addStretch(2);
+    buttons->addWidget(btnCopyMove[0]);
+    buttons->addWidget(btnCopyMove[1]);
+    buttons->addSpacing(28);
+    buttons->addWidget(btnCopyMove[2]);
+    buttons->addWidget(btnCopyMove[3]);
+    buttons->addStretch(3);
+    layout->addLayout(buttons, 1, 1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(btnOK);
+    layout->addLayout(bottom, 3, 0, 1, 3);
+}
+
+void GroupCopyDialog::fillSelectors()
+{
+    for (int side = 0; side < 2; ++side) {
+        QComboBox *combo = cobGroup[side];
+        combo->clear();
+        for (const GroupInfo &group : m_session.groups())
+            combo->addItem(group.name, group.number);
+        combo->setCurrentIndex(m_session.groupRow(side));
+    }
+}
+
+void GroupCopyDialog::showList(int side)
+{
+    QListWidget *list = lstText[side];
+    list->clear();
+    list->addItems(m_session.lines(side));
+}
+
+void GroupCopyDialog::showCounters()
+{
+    for (int side = 0; side < 2; ++side) {
+        const int rows = lstText[side]->count();
+        QLabel *label = lblListCounter[side];
+        label->setText(QString::number(rows));
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, counterIsWarning(rows) ? Qt::red : Qt::black);
+        label->setPalette(palette);
+    }
+}
+
+void GroupCopyDialog::updateButtons()
+{
+    const std::array<bool, 4> enabled = m_session.buttonsEnabled(
+        !lstText[0]->selectedItems().isEmpty(), !lstText[1]->selectedItems().isEmpty());
+    for (int i = 0; i < 4; ++i)
+        btnCopyMove[i]->setEnabled(enabled[i]);
+}
+
+void GroupCopyDialog::groupChosen(int side, int row)
+{
+    bool chosen = false;
+    {
+        BusyCursor busy;
+        chosen = m_session.chooseGroup(side, row);
+    }
+    if (!chosen) {
+        // The side keeps its group and the changes that could not be saved.
+        const QSignalBlocker blocker(cobGroup[side]);
+        cobGroup[side]->setCurrentIndex(m_session.groupRow(side));
+    } else {
+        showList(side);
+    }
+    showCounters();
+    updateButtons();
+}
+
+void GroupCopyDialog::transfer(CopyButton button)
+{
+    const int source = static_cast<int>(button) < 2 ? 0 : 1;
+    const GroupCopySession::Transfer done =
+        m_session.transfer(button, selectedRows(lstText[source]));
+    if (done.changed) {
+        showList(done.destination);
+        QListWidget *destination = lstText[done.destination];
+        destination->setCurrentRow(destination->count() - 1, QItemSelectionModel::NoUpdate);
+        if (done.move)
+            showList(source);
+    }
+    showCounters();
+}
+
+bool GroupCopyDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched == lstText[0]->viewport() || watched == lstText[1]->viewport())) {
+        // After the list has handled the release, which may change its selection.
+        QMetaObject::invokeMethod(this, &GroupCopyDialog::updateButtons, Qt::QueuedConnection);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void GroupCopyDialog::reject()
+{
+    finish(QDialog::Rejected);
+}
+
+void GroupCopyDialog::finish(int result)
+{
+    bool saved = false;
+    {
+        BusyCursor busy;
+        saved = m_session.saveAll();
+    }
+    if (!saved && m_prompter.message(closeAnywayText(), QStringLiteral("System error"),
+                                     Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
+        return;
+    done(result);
+}

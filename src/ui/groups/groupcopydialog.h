@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ui/groups/groupcopysession.h"
+
+#include <QDialog>
+
+#include <array>
+
+class Prompter;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// Two groups side by side; copies or moves the selected texts from one to the
+// other. Every change stands: changed groups are saved when a group is changed on
+// either side and when the dialog closes, by "Close" or from the title bar.
+class GroupCopyDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    GroupCopyDialog(const AppPaths &paths, qint32 mainGroupNo, Prompter &prompter,
+                    QWidget *parent = nullptr);
+
+    // Shows the dialog modally on the main window's current group.
+    static void run(const AppPaths &paths, qint32 mainGroupNo, Prompter &prompter, QWidget *parent,
+                    bool onTop = false);
+
+    const GroupCopySession &session() const { return m_session; }
+
+    static QString closeAnywayText();
+
+public slots:
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildLayout();
+    void fillSelectors();
+    void showList(int side);
+    void showCounters();
+    void updateButtons();
+    void groupChosen(int side, int row);
+    void transfer(CopyButton button);
+    void finish(int result);
+
+    Prompter &m_prompter;
+    GroupCopySession m_session;
+    std::array<QComboBox *, 2> cobGroup{};
+    std::array<QListWidget *, 2> lstText{};
+    std::array<QLabel *, 2> lblListCounter{};
+    std::array<QPushButton *, 4> btnCopyMove{};
+    QPushButton *btnOK = nullptr;
+};
