@@ -1,9 +1,17 @@
 #include "app/startup.h"
+#include "platform/appicon.h"
 #include "platform/appinfo.h"
+#include "platform/qtclipboard.h"
+#include "platform/session.h"
 #include "platform/textcodec.h"
+#include "ui/main/exitsignals.h"
+#include "ui/main/mainwindow.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSessionManager>
+
+#include <memory>
 
 namespace {
 
@@ -13,23 +21,40 @@ void showStartupMessage(const QString &text, const QString &title)
     box.exec();
 }
 
-// The main window takes over here: it shows itself, and its load ends the splash.
-bool launchMainWindow(const StartupContext &context, QString * /*error*/)
+// The objects that live while the program runs, made when start-up hands over.
+struct Running
 {
-    finishSplash(context);
-    return true;
-}
+    std::unique_ptr<QtClipboard> clipboard;
+    std::unique_ptr<MainWindow> window;
+};
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    preferXcbUnderWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::kName.toString());
     QApplication::setOrganizationName(AppInfo::kMaker.toString());
+    QGuiApplication::setDesktopFileName(kDesktopFileName.toString());
+    QApplication::setWindowIcon(appIcon());
+    // A hidden window is no reason to end: the program ends when the main window
+    // has unloaded, however that came about.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Running running;
+    const auto launch = [&running](const StartupContext &context, QString * /*error*/) {
+        running.clipboard = std::make_unique<QtClipboard>();
+        running.window = std::make_unique<MainWindow>(context.paths, *running.clipboard);
+        QObject::connect(running.window.get(), &MainWindow::unloaded, qApp, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        running.window->load([&context] { finishSplash(context); });
+        running.window->showAtStart();
+        return true;
+    };
 
     Startup startup(StartupOptions::forThisProcess(), showStartupMessage);
-    switch (startup.run(launchMainWindow)) {
+    switch (startup.run(launch)) {
     case Startup::Outcome::Launched:
         break;
     case Startup::Outcome::SecondCopy:
@@ -38,8 +63,19 @@ int main(int argc, char **argv)
     case Startup::Outcome::Failed:
         return 1;
     }
-    // The program lives as long as one of its windows is loaded, shown or hidden.
-    if (QApplication::topLevelWidgets().isEmpty())
+    if (!running.window)
         return 0;
-    return QApplication::exec();
+
+    // A logout, a shutdown or a kill ends the program the same way as its Exit
+    // command, so what is in memory reaches the files.
+    MainWindow *window = running.window.get();
+    ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &ExitSignals::exitRequested, window, &MainWindow::exitApp);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager &) { window->exitApp(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, window, &MainWindow::unload);
+
+    const int result = QApplication::exec();
+    running.window.reset();
+    return result;
 }

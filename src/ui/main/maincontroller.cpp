@@ -33,18 +33,6 @@ private:
 
 } // namespace
 
-qint32 GroupSelectorRows::valueAt(int row) const
-{
-    if (row >= 0 && row < groups.size())
-        return groups.at(row).number;
-    return GroupRegistry::kNewGroupValue;
-}
-
-QString MainController::newGroupRowText()
-{
-    return QStringLiteral("*** Make a new group");
-}
-
 MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard,
                                Prompter &prompter, Hooks hooks)
     : m_paths(paths)
@@ -52,17 +40,14 @@ MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard
     , m_clipboard(clipboard)
     , m_prompter(prompter)
     , m_hooks(std::move(hooks))
-    , m_registry(paths.registryFile(), paths.dataFolder)
     , m_selection(&m_model)
     , m_monitor(clipboard, m_model, m_selection, paths.rexFile,
                 ClipboardMonitor::Hooks{
                     [this] { saveGroup(SaveMode::IfChanged); },
-                    [this] {
-                        if (m_hooks.showWindow)
-                            m_hooks.showWindow();
-                    },
-                    [this] { notifyListChanged(); },
+                    [this] { call(m_hooks.showWindow); },
+                    [this] { call(m_hooks.listChanged); },
                 })
+    , m_groups(paths, *this, prompter)
 {}
 
 void MainController::reset()
@@ -76,15 +61,10 @@ void MainController::reset()
     m_savedContent.clear();
 }
 
-GroupSelectorRows MainController::groupList()
+void MainController::setUpGroups()
 {
-    m_registry.ensureExists();
-    GroupSelectorRows rows;
-    rows.groups = m_registry.groups();
-    rows.selectedRow = startupGroupRow(rows.groups, m_settings.number(Setting::StartupGroup),
-                                       m_settings.number(Setting::LastGroupNo));
-    m_currentGroupNo = rows.valueAt(rows.selectedRow);
-    return rows;
+    m_groups.setUpSelector(m_settings.number(Setting::StartupGroup),
+                           m_settings.number(Setting::LastGroupNo));
 }
 
 void MainController::loadGroup(qint32 groupNo)
@@ -96,7 +76,7 @@ void MainController::loadGroup(qint32 groupNo)
     m_monitor.resetSaveElapsed();
     m_currentGroupNo = groupNo;
     m_savedContent.clear();
-    notifyListChanged();
+    call(m_hooks.listChanged);
     if (groupNo < 0)
         return;
 
@@ -110,7 +90,7 @@ void MainController::loadGroup(qint32 groupNo)
     if (result.status != GroupLoadResult::Status::Failed)
         m_savedContent = serializeGroup(result.entries);
     m_model.loadEntries(std::move(result.entries));
-    notifyListChanged();
+    call(m_hooks.listChanged);
 }
 
 bool MainController::saveGroup(SaveMode mode)
@@ -137,19 +117,14 @@ void MainController::removeUnkeptRows()
         if (entry.protectFlag == 0 && entry.namedFlag == 0)
             m_model.removeRowAt(row);
     }
-    notifyListChanged();
+    call(m_hooks.listChanged);
 }
 
-void MainController::saveSetup(bool autoGet, bool topPos, std::optional<qint32> selectedValue) const
+void MainController::saveSetup(bool autoGet, bool topPos) const
 {
     m_settings.setFlag(Setting::AutoGet, autoGet);
     m_settings.setFlag(Setting::TopPos, topPos);
-    if (selectedValue && *selectedValue >= 0)
-        m_settings.setValue(Setting::LastGroupNo, *selectedValue);
-}
-
-void MainController::notifyListChanged()
-{
-    if (m_hooks.listChanged)
-        m_hooks.listChanged();
+    const std::optional<qint32> selected = m_groups.selector().currentNumber();
+    if (selected && *selected >= 0)
+        m_settings.setValue(Setting::LastGroupNo, *selected);
 }

@@ -3,45 +3,33 @@
 #include "capture/clipboardmonitor.h"
 #include "platform/paths.h"
 #include "settings/settingskeys.h"
-#include "store/groupregistry.h"
 #include "store/textlistmodel.h"
+#include "ui/groups/groupcommands.h"
+#include "ui/groups/grouphost.h"
 
 #include <QByteArray>
 #include <QItemSelectionModel>
-#include <QList>
-#include <QString>
 
 #include <functional>
-#include <optional>
 
 class ClipboardAccess;
 class Prompter;
 
-// The rows of the group selector: the groups in their order, then the row that
-// makes a new group.
-struct GroupSelectorRows
-{
-    QList<GroupInfo> groups;
-    int selectedRow = 0; // groups.size() when the new-group row is selected
-
-    // The row value of a row: the group number, or the new-group value for the last row.
-    qint32 valueAt(int row) const;
-};
-
 // What the main window keeps of the current group, without the widgets: the
-// texts in memory and their selection, the group's number, the clipboard
-// monitor that feeds the list, and the load and save of the group's file.
-class MainController
+// texts in memory and their selection, the group's number, the group selector,
+// the clipboard monitor that feeds the list, and the load and save of the
+// group's file.
+class MainController : public GroupHost
 {
 public:
     struct Hooks
     {
-        std::function<void()> listChanged; // rows added or removed: counter, then buttons
-        std::function<void()> showWindow;  // a second copy asked for the window
+        std::function<void()> listChanged;    // rows added or removed: counter, then buttons
+        std::function<void()> refreshButtons; // the selection may have changed
+        std::function<void()> showWindow;     // a second copy asked for the window
+        std::function<void()> stopTimer;
+        std::function<void()> startTimer;
     };
-
-    // The caption of the selector's last row.
-    static QString newGroupRowText();
 
     MainController(const AppPaths &paths, ClipboardAccess &clipboard, Prompter &prompter,
                    Hooks hooks);
@@ -51,22 +39,18 @@ public:
     const AppPaths &paths() const { return m_paths; }
     const Settings &settings() const { return m_settings; }
     ClipboardAccess &clipboard() { return m_clipboard; }
-    Prompter &prompter() { return m_prompter; }
     TextListModel &model() { return m_model; }
     QItemSelectionModel &selection() { return m_selection; }
     ClipboardMonitor &monitor() { return m_monitor; }
-    const GroupRegistry &registry() const { return m_registry; }
-
-    // -1 until a group is chosen; the group that saveGroup() writes.
-    qint32 currentGroupNo() const { return m_currentGroupNo; }
+    GroupCommands &groups() { return m_groups; }
 
     // The state every start begins from: no texts, no group, nothing seen.
     void reset();
 
-    // Makes sure the registry exists, lists the groups and picks the start-up
-    // group ("StartupGroup" 0: the last group used, else the default group);
-    // the picked row's value becomes the current group number.
-    GroupSelectorRows groupList();
+    // Makes sure the registry exists, fills the group selector and picks the
+    // start-up group ("StartupGroup" 0: the last group used, else the default
+    // group), which becomes the current group. Loads nothing.
+    void setUpGroups();
 
     // Empties the clipboard and the list, forgets the last clipboard text, then
     // reads the group's file into the list (a negative number leaves it empty).
@@ -77,7 +61,7 @@ public:
     enum class SaveMode
     {
         Always,
-        IfChanged, // the periodic save: nothing is written when the rows are as last loaded or
+        IfChanged, // the periodic save: nothing is written while the rows are as last loaded or
                    // saved
     };
     // Writes the rows, top to bottom, to the current group's file. True when the
@@ -87,22 +71,36 @@ public:
     // Keeps only the protected and captioned rows ("StartupGroup" 2).
     void removeUnkeptRows();
 
-    // The values kept in the window's controls; LastGroupNo only when a group
-    // (not the new-group row) is selected.
-    void saveSetup(bool autoGet, bool topPos, std::optional<qint32> selectedValue) const;
+    // The values kept in the window's controls, and the selected group as
+    // LastGroupNo unless the new-group row is selected.
+    void saveSetup(bool autoGet, bool topPos) const;
+
+    // GroupHost
+    qint32 currentGroupNo() const override { return m_currentGroupNo; }
+    void setCurrentGroupNo(qint32 groupNo) override { m_currentGroupNo = groupNo; }
+    bool saveCurrentGroup() override { return saveGroup(SaveMode::Always); }
+    void resetSaveElapsed() override { m_monitor.resetSaveElapsed(); }
+    void loadCurrentGroup() override { loadGroup(m_currentGroupNo); }
+    void stopTimer() override { call(m_hooks.stopTimer); }
+    void startTimer() override { call(m_hooks.startTimer); }
+    void refreshButtons() override { call(m_hooks.refreshButtons); }
 
 private:
-    void notifyListChanged();
+    static void call(const std::function<void()> &hook)
+    {
+        if (hook)
+            hook();
+    }
 
     AppPaths m_paths;
     Settings m_settings;
     ClipboardAccess &m_clipboard;
     Prompter &m_prompter;
     Hooks m_hooks;
-    GroupRegistry m_registry;
     TextListModel m_model;
     QItemSelectionModel m_selection;
     ClipboardMonitor m_monitor;
+    GroupCommands m_groups;
     qint32 m_currentGroupNo = -1;
     // The file content as last loaded or saved; null when unknown.
     QByteArray m_savedContent;

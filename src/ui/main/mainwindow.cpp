@@ -1,9 +1,12 @@
 #include "ui/main/mainwindow.h"
 
+#include "platform/appicon.h"
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
+#include "platform/readmefile.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
+#include "ui/groups/groupselectormodel.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
@@ -41,7 +44,7 @@ constexpr int kExtraWidth = 4;
 MainWindow::Environment completed(MainWindow::Environment env)
 {
     if (env.icon.isNull())
-        env.icon = QApplication::style()->standardIcon(QStyle::SP_FileDialogListView);
+        env.icon = appIcon();
     if (!env.trayAvailable)
         env.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     if (!env.openUrl)
@@ -59,15 +62,19 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
     , m_env(completed(std::move(environment)))
 {
     if (!prompter) {
-        m_ownPrompter = std::make_unique<WidgetPrompter>(this, Settings(paths.iniFile), clipboard,
-                                                         [this] { return topMost(); });
+        m_ownPrompter =
+            std::make_unique<WidgetPrompter>(this, paths, clipboard, [this] { return topMost(); });
         prompter = m_ownPrompter.get();
     }
     m_prompter = prompter;
-    m_controller = std::make_unique<MainController>(
-        paths, clipboard, *m_prompter,
-        MainController::Hooks{[this] { refreshListState(); }, [this] { showWindow(); }});
-
+    m_controller = std::make_unique<MainController>(paths, clipboard, *m_prompter,
+                                                    MainController::Hooks{
+                                                        [this] { refreshListState(); },
+                                                        [this] { refreshButtons(); },
+                                                        [this] { showWindow(); },
+                                                        [this] { timMain->stop(); },
+                                                        [this] { timMain->start(); },
+                                                    });
     m_listCommands = std::make_unique<ListCommands>(
         m_controller->model(), m_controller->selection(), clipboard, *m_prompter,
         m_controller->settings(),
@@ -266,6 +273,16 @@ void MainWindow::connectControls()
     connect(m_tray, &TrayIcon::openRequested, this, [this] { showWindow(); });
     connect(m_tray, &TrayIcon::exitRequested, this, [this] { exitApp(); });
 
+    GroupCommands &groups = m_controller->groups();
+    bindGroupSelector(cobGroup, &groups.selector(), [this, &groups](int row) {
+        if (m_cobGroupReady)
+            groups.chooseRow(row);
+    });
+    connect(m_popup.groupName, &QAction::triggered, this, [&groups] { groups.renameGroup(); });
+    connect(m_popup.groupCopy, &QAction::triggered, this,
+            [&groups] { groups.copyBetweenGroups(); });
+    connect(m_popup.groupOrder, &QAction::triggered, this, [&groups] { groups.orderGroups(); });
+    connect(m_popup.groupRemove, &QAction::triggered, this, [&groups] { groups.deleteGroup(); });
     connect(m_popup.setup, &QAction::triggered, this, [this] { openSetup(); });
     connect(m_popup.listFont, &QAction::triggered, this, [this] { chooseListFont(); });
     connect(m_popup.help, &QAction::triggered, this, [this] {
@@ -273,9 +290,7 @@ void MainWindow::connectControls()
                                   *m_prompter, m_env.openUrl);
     });
     connect(m_popup.readMe, &QAction::triggered, this, [this] {
-        const QString path = BrowserCommands::findReadme(BrowserCommands::readmeCandidates(
-            m_env.programFolder,
-            QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)));
+        const QString path = readmeFileFor(m_env.programFolder);
         BrowserCommands::openReadme(path, *m_prompter, m_env.openUrl);
     });
     connect(m_popup.about, &QAction::triggered, this, [this] { m_prompter->about(); });
@@ -298,7 +313,7 @@ void MainWindow::load(const std::function<void()> &finishSplash)
     applyTopPos();
     lstText->setFont(WindowSettings::listFont(settings, lstText->font()));
 
-    fillGroupSelector(c.groupList());
+    c.setUpGroups();
     timMain->stop();
     c.loadGroup(c.currentGroupNo());
     if (settings.number(Setting::StartupGroup) == 2)
@@ -358,23 +373,6 @@ void MainWindow::applyTopPos()
 bool MainWindow::topMost() const
 {
     return chkTopPos && chkTopPos->isChecked();
-}
-
-void MainWindow::fillGroupSelector(const GroupSelectorRows &rows)
-{
-    const QSignalBlocker block(cobGroup);
-    cobGroup->clear();
-    for (const GroupInfo &group : rows.groups)
-        cobGroup->addItem(group.name, group.number);
-    cobGroup->addItem(MainController::newGroupRowText(), GroupRegistry::kNewGroupValue);
-    cobGroup->setCurrentIndex(rows.selectedRow);
-}
-
-std::optional<qint32> MainWindow::selectedGroupValue() const
-{
-    if (cobGroup->currentIndex() < 0)
-        return std::nullopt;
-    return cobGroup->currentData().toInt();
 }
 
 void MainWindow::refreshListState()
@@ -438,10 +436,9 @@ void MainWindow::rebuildTrayMenu()
 void MainWindow::openPopupMenu(const QPoint &globalPos)
 {
     // The default group can be neither renamed nor deleted.
-    if (const std::optional<qint32> group = selectedGroupValue()) {
-        const bool enabled = *group != GroupRegistry::kDefaultGroup;
-        m_popup.groupName->setEnabled(enabled);
-        m_popup.groupRemove->setEnabled(enabled);
+    if (const std::optional<bool> enabled = m_controller->groups().groupMenuEnabled()) {
+        m_popup.groupName->setEnabled(*enabled);
+        m_popup.groupRemove->setEnabled(*enabled);
     }
     m_popup.menu->popup(globalPos);
 }
@@ -483,7 +480,7 @@ void MainWindow::unload()
                                  chkTopPos->isChecked());
     WindowSettings::saveListFont(c.settings(), lstText->font());
     c.saveGroup();
-    c.saveSetup(chkAutoGet->isChecked(), chkTopPos->isChecked(), selectedGroupValue());
+    c.saveSetup(chkAutoGet->isChecked(), chkTopPos->isChecked());
     removeTrayIcon();
     emit unloaded();
 }

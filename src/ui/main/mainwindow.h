@@ -90,8 +90,6 @@ private:
     void connectControls();
     void applyStartPlacement();
     void applyTopPos();
-    void fillGroupSelector(const GroupSelectorRows &rows);
-    std::optional<qint32> selectedGroupValue() const;
     void refreshListState(); // counter, then buttons
     void refreshButtons();
     void updateMinimumSize();

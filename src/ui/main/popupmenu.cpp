@@ -67,26 +67,6 @@ void openHelp(const QString &url, ClipboardAccess &clipboard, Prompter &prompter
                      QStringLiteral("system error"), Prompter::Buttons::Ok);
 }
 
-QStringList readmeCandidates(const QString &programFolder, const QStringList &dataFolders)
-{
-    const QString name = QStringLiteral("Readme.html");
-    const QString docFolder = QStringLiteral("/doc/pastebasket/");
-    QStringList candidates{programFolder + QLatin1Char('/') + name,
-                           programFolder + QStringLiteral("/../share") + docFolder + name};
-    for (const QString &folder : dataFolders)
-        candidates.append(folder + docFolder + name);
-    return candidates;
-}
-
-QString findReadme(const QStringList &candidates)
-{
-    for (const QString &path : candidates) {
-        if (QFileInfo(path).isFile())
-            return QFileInfo(path).absoluteFilePath();
-    }
-    return candidates.value(0);
-}
-
 void openReadme(const QString &path, Prompter &prompter, const UrlOpener &open)
 {
     const QString target = trimBlanks(path);

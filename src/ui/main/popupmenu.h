@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -42,12 +41,6 @@ using UrlOpener = std::function<bool(const QUrl &url)>;
 // On failure the address goes on the clipboard and a message says so.
 void openHelp(const QString &url, ClipboardAccess &clipboard, Prompter &prompter,
               const UrlOpener &open);
-
-// Where to look for Readme.html, in order: beside the program, then the
-// installed documentation folders.
-QStringList readmeCandidates(const QString &programFolder, const QStringList &dataFolders);
-// The first candidate that exists, else the first candidate.
-QString findReadme(const QStringList &candidates);
 
 // A missing file counts as a failure, since some openers report success for it;
 // the message then gives the path to read by hand.

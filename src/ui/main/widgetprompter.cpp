@@ -1,20 +1,25 @@
 #include "ui/main/widgetprompter.h"
 
 #include "platform/textcodec.h"
+#include "store/groupregistry.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/edittextdialog.h"
 #include "ui/dialogs/nameddialog.h"
 #include "ui/dialogs/setupdialog.h"
+#include "ui/groups/groupcopydialog.h"
+#include "ui/groups/groupnamedialog.h"
+#include "ui/groups/grouporderdialog.h"
 
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-WidgetPrompter::WidgetPrompter(QWidget *owner, const Settings &settings, ClipboardAccess &clipboard,
+WidgetPrompter::WidgetPrompter(QWidget *owner, const AppPaths &paths, ClipboardAccess &clipboard,
                                std::function<bool()> topMost)
     : m_owner(owner)
-    , m_settings(settings)
+    , m_paths(paths)
+    , m_settings(paths.iniFile)
     , m_clipboard(clipboard)
     , m_topMost(std::move(topMost))
 {}
@@ -42,9 +47,9 @@ std::optional<QString> WidgetPrompter::caption(const QString &shownText, const Q
     return NamedDialog::ask(m_owner, shownText, caption, topMost());
 }
 
-std::optional<QString> WidgetPrompter::groupName(const QString &)
+std::optional<QString> WidgetPrompter::groupName(const QString &name)
 {
-    return std::nullopt;
+    return GroupNameDialog::ask(name, m_owner, topMost());
 }
 
 std::optional<QFont> WidgetPrompter::chooseFont(const QFont &current)

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/prompter.h"
 
+#include "platform/paths.h"
 #include "settings/settingskeys.h"
 
 #include <functional>
@@ -14,7 +15,7 @@ class QWidget;
 class WidgetPrompter : public Prompter
 {
 public:
-    WidgetPrompter(QWidget *owner, const Settings &settings, ClipboardAccess &clipboard,
+    WidgetPrompter(QWidget *owner, const AppPaths &paths, ClipboardAccess &clipboard,
                    std::function<bool()> topMost);
 
     Answer message(const QString &text, const QString &title, Buttons buttons,
@@ -32,6 +33,7 @@ private:
     bool topMost() const { return m_topMost && m_topMost(); }
 
     QWidget *m_owner;
+    AppPaths m_paths;
     Settings m_settings;
     ClipboardAccess &m_clipboard;
     std::function<bool()> m_topMost;
