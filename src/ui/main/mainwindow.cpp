@@ -95,6 +95,8 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
 MainWindow::~MainWindow()
 {
     // The list view refers to the controller's model and selection: it goes first.
+    m_listViewport->removeEventFilter(this);
+    m_listViewport = nullptr;
     delete lstText;
     lstText = nullptr;
 }
@@ -116,7 +118,8 @@ void MainWindow::buildControls()
     lstText->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstText->setUniformItemSizes(true); // ten thousand rows stay quick
     lstText->setFont(WindowSettings::defaultListFont());
-    lstText->viewport()->installEventFilter(this);
+    m_listViewport = lstText->viewport();
+    m_listViewport->installEventFilter(this);
 
     picBottom = buildBottomStrip();
 
@@ -501,7 +504,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // A click on the list puts the selected texts on the clipboard; a selection
     // moved with the keyboard does not.
-    if (lstText && watched == lstText->viewport() &&
+    if (watched == m_listViewport && m_listViewport &&
         (event->type() == QEvent::MouseButtonRelease ||
          event->type() == QEvent::MouseButtonDblClick)) {
         m_listCommands->copySelectedText();

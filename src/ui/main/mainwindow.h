@@ -110,6 +110,7 @@ private:
     QLabel *lblListCounter = nullptr;
     QComboBox *cobGroup = nullptr;
     QListView *lstText = nullptr;
+    QWidget *m_listViewport = nullptr; // watched for clicks
     QWidget *picBottom = nullptr;
     QPushButton *btnProtect = nullptr;
     QPushButton *btnNamed = nullptr;
