@@ -7,7 +7,7 @@ PREFIX         ?= /usr/local
 CMAKE          ?= cmake
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-                libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils \
+                libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
                 fonts-dejavu-core
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

@@ -1,0 +1,235 @@
+#include "xdesktop.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+constexpr int kStartTimeoutMs = 15000;
+}
+
+XDesktop::XDesktop() = default;
+
+XDesktop::~XDesktop()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+    for (QProcess *process : {&m_tray, &m_server}) {
+        if (process->state() == QProcess::NotRunning)
+            continue;
+        process->terminate();
+        if (!process->waitForFinished(5000)) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+}
+
+bool XDesktop::start()
+{
+    // -displayfd: the server picks a free display and writes its number to us.
+    m_server.setProgram(QStringLiteral("Xvfb"));
+    m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                           QStringLiteral("-screen"), QStringLiteral("0"),
+                           QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                           QStringLiteral("tcp")});
+    m_server.setProcessChannelMode(QProcess::SeparateChannels);
+    m_server.start();
+    if (!m_server.waitForStarted(kStartTimeoutMs)) {
+        m_error = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
+        return false;
+    }
+    QByteArray number;
+    const QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!number.contains('\n') && !deadline.hasExpired() &&
+           m_server.state() == QProcess::Running) {
+        m_server.waitForReadyRead(200);
+        number += m_server.readAllStandardOutput();
+    }
+    if (!number.contains('\n')) {
+        m_error = QStringLiteral("Xvfb named no display: ") +
+                  QString::fromLocal8Bit(m_server.readAllStandardError());
+        return false;
+    }
+    m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+
+    int screenNumber = 0;
+    m_connection = xcb_connect(m_display.toLatin1().constData(), &screenNumber);
+    if (xcb_connection_has_error(m_connection)) {
+        m_error = QStringLiteral("no connection to ") + m_display;
+        return false;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < screenNumber; ++i)
+        xcb_screen_next(&screens);
+    m_root = screens.data->root;
+    return true;
+}
+
+bool XDesktop::startTray()
+{
+    m_tray.setProgram(QStringLiteral("trayer"));
+    m_tray.setArguments({QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                         QStringLiteral("right"), QStringLiteral("--widthtype"),
+                         QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("100"),
+                         QStringLiteral("--height"), QStringLiteral("24")});
+    m_tray.setProcessEnvironment(environment());
+    m_tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_tray.start();
+    if (!m_tray.waitForStarted(kStartTimeoutMs)) {
+        m_error = QStringLiteral("trayer did not start: ") + m_tray.errorString();
+        return false;
+    }
+    const xcb_atom_t selection = atom("_NET_SYSTEM_TRAY_S0");
+    const QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!deadline.hasExpired()) {
+        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, selection), nullptr);
+        const bool owned = reply && reply->owner != XCB_NONE;
+        std::free(reply);
+        if (owned)
+            return true;
+        QThread::msleep(50);
+    }
+    m_error = QStringLiteral("trayer took no tray selection");
+    return false;
+}
+
+QProcessEnvironment XDesktop::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+}
+
+quint32 XDesktop::atom(const char *name) const
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        m_connection,
+        xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const quint32 result = reply ? reply->atom : quint32(XCB_ATOM_NONE);
+    std::free(reply);
+    return result;
+}
+
+QByteArray XDesktop::property(quint32 window, quint32 property, quint32 type) const
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, window, property, type, 0, 1024), nullptr);
+    QByteArray value;
+    if (reply) {
+        value = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                           xcb_get_property_value_length(reply));
+        std::free(reply);
+    }
+    return value;
+}
+
+bool XDesktop::isProgramWindow(quint32 window) const
+{
+    const QByteArray wmClass = property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+    return wmClass.startsWith(QByteArrayLiteral("pastebasket\0"));
+}
+
+std::optional<XDesktop::Window> XDesktop::mainWindow() const
+{
+    xcb_query_tree_reply_t *tree =
+        xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
+    if (!tree)
+        return std::nullopt;
+    const xcb_window_t *children = xcb_query_tree_children(tree);
+    const int count = xcb_query_tree_children_length(tree);
+    const quint32 typeAtom = atom("_NET_WM_WINDOW_TYPE");
+    const auto atomBytes = [this](const char *name) {
+        const quint32 a = atom(name);
+        return QByteArray(reinterpret_cast<const char *>(&a), sizeof a);
+    };
+    const QByteArray normal = atomBytes("_NET_WM_WINDOW_TYPE_NORMAL");
+    // The splash lists "normal" too, after "splash", for window managers that
+    // know no splash type.
+    const QByteArray splash = atomBytes("_NET_WM_WINDOW_TYPE_SPLASH");
+    std::optional<Window> found;
+    for (int i = 0; i < count && !found; ++i) {
+        const xcb_window_t w = children[i];
+        const QByteArray types = property(w, typeAtom, XCB_ATOM_ATOM);
+        if (!isProgramWindow(w) || !types.contains(normal) || types.contains(splash))
+            continue;
+        xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
+        if (attributes) {
+            found = Window{w, attributes->map_state == XCB_MAP_STATE_VIEWABLE};
+            std::free(attributes);
+        }
+    }
+    std::free(tree);
+    return found;
+}
+
+bool XDesktop::trayIconEmbedded() const
+{
+    xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+    if (!owner)
+        return false;
+    const xcb_window_t trayWindow = owner->owner;
+    std::free(owner);
+    // trayer keeps the icons below its panel window, not below the selection
+    // owner: look through every window that is not a direct child of the root.
+    QList<xcb_window_t> pending{m_root};
+    bool embedded = false;
+    while (!pending.isEmpty() && !embedded) {
+        const xcb_window_t parent = pending.takeFirst();
+        xcb_query_tree_reply_t *tree =
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
+        if (!tree)
+            continue;
+        const xcb_window_t *children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            if (parent != m_root && isProgramWindow(children[i]))
+                embedded = true;
+            if (children[i] != trayWindow)
+                pending.append(children[i]);
+        }
+        std::free(tree);
+    }
+    return embedded;
+}
+
+void XDesktop::requestClose(quint32 window) const
+{
+    xcb_client_message_event_t event = {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(m_connection);
+}
+
+std::optional<QByteArray> XDesktop::run(const QString &program, const QStringList &arguments,
+                                        const QByteArray &input, int timeoutMs) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeoutMs))
+        return std::nullopt;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished(1000);
+        return std::nullopt;
+    }
+    return process.readAllStandardOutput();
+}
