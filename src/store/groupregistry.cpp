@@ -40,7 +40,8 @@ QList<GroupInfo> readGroups(const ValueReader &read)
         const QString value = read(kGroupNo, groupKey(position));
         if (isBlank(value))
             break;
-        groups.append(GroupInfo{wholeNumberOf(value), read(kGroupNoName, QString(kGroupPrefix + value))});
+        groups.append(
+            GroupInfo{wholeNumberOf(value), read(kGroupNoName, QString(kGroupPrefix + value))});
     }
     return groups;
 }
@@ -101,12 +102,12 @@ bool GroupRegistry::ensureExists() const
         return true;
     const QList<qint32> leftovers = groupFileNumbers(m_dataFolder);
     return IniFile::update(m_path, [&](IniDocument &doc) {
+        // Every group still named in the order section, past gaps too, then the rest.
         QList<qint32> order{kDefaultGroup};
-        const QList<GroupInfo> listed =
-            readGroups([&](QStringView s, QStringView k) { return doc.value(s, k); });
-        for (const GroupInfo &g : listed) {
-            if (g.number > kDefaultGroup && !order.contains(g.number))
-                order.append(g.number);
+        for (const auto &position : doc.entries(kGroupNo)) {
+            const qint32 n = isBlank(position.second) ? 0 : wholeNumberOf(position.second);
+            if (n > kDefaultGroup && !order.contains(n))
+                order.append(n);
         }
         for (const qint32 n : leftovers) {
             if (!order.contains(n))
