@@ -10,10 +10,10 @@
 
 Q_DECLARE_METATYPE(TextEntry)
 
-inline TextEntry entry(const QString &text, qint16 protect = 0, const QString &caption = {},
-                       qint16 named = 0)
+inline TextEntry te(QStringView text, qint16 protect = 0, QStringView caption = {},
+                    qint16 named = 0)
 {
-    return TextEntry{text, protect, caption, named};
+    return TextEntry{text.toString(), protect, caption.toString(), named};
 }
 
 // Readable failure output for QCOMPARE of entries and lists of entries.

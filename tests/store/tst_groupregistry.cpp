@@ -25,6 +25,11 @@ void writeBytes(const QString &path, const QByteArray &data)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
 }
 
+GroupInfo g(qint32 number, QStringView name = {})
+{
+    return GroupInfo{number, name.toString()};
+}
+
 ino_t inodeOf(const QString &path)
 {
     struct stat st = {};
@@ -59,7 +64,7 @@ private slots:
         QVERIFY(registry().ensureExists());
         QCOMPARE(readBytes(path()), QByteArray("[Management]\r\nMaxGroupNo=0\r\n[GroupNo]\r\n"
                                                "Group0=0\r\n[GroupNoName]\r\nGroup0=\r\n"));
-        QCOMPARE(registry().groups(), Groups({{0, {}}}));
+        QCOMPARE(registry().groups(), Groups({g(0)}));
         const ino_t before = inodeOf(path());
         QVERIFY(registry().ensureExists());
         QCOMPARE(inodeOf(path()), before); // nothing to repair: not written again
@@ -72,8 +77,7 @@ private slots:
               "groupx.dat", "group4.dat.unreadable-20240101-000000"})
             writeBytes(dir.filePath(QLatin1String(name)), "[ListData]\r\n");
         QVERIFY(registry().ensureExists());
-        QCOMPARE(registry().groups(),
-                 Groups({{0, {}}, {2, QStringLiteral("2")}, {12, QStringLiteral("12")}}));
+        QCOMPARE(registry().groups(), Groups({g(0), g(2, u"2"), g(12, u"12")}));
         QCOMPARE(registry().maxGroupNo(), 12);
         QCOMPARE(registry().addGroup(QStringLiteral("new"), {0, 2, 12}), 13);
     }
@@ -84,15 +88,13 @@ private slots:
         writeBytes(path(), "[GroupNo]\r\nGroup0=0\r\nGroup1=7\r\n[GroupNoName]\r\nGroup7=Work\r\n");
         writeBytes(dir.filePath(QStringLiteral("group3.dat")), "");
         QVERIFY(registry().ensureExists());
-        QCOMPARE(registry().groups(),
-                 Groups({{0, {}}, {7, QStringLiteral("Work")}, {3, QStringLiteral("3")}}));
+        QCOMPARE(registry().groups(), Groups({g(0), g(7, u"Work"), g(3, u"3")}));
         QCOMPARE(registry().maxGroupNo(), 7);
 
         // No position 0 would list no group at all.
         writeBytes(path(), "[Management]\r\nMaxGroupNo=9\r\n[GroupNo]\r\nGroup1=7\r\n");
         QVERIFY(registry().ensureExists());
-        QCOMPARE(registry().groups(),
-                 Groups({{0, {}}, {7, QStringLiteral("7")}, {3, QStringLiteral("3")}}));
+        QCOMPARE(registry().groups(), Groups({g(0), g(7, u"7"), g(3, u"3")}));
         QCOMPARE(registry().maxGroupNo(), 9);
     }
 
@@ -114,7 +116,7 @@ private slots:
                                                "Group1=A2\r\nGroup2=B\r\nGroup4=D\r\n"));
         // The default group stays first; the new-group row and repeats are left out.
         QVERIFY(r.writeOrder({4, -99, 2, 0, 4}));
-        QCOMPARE(r.groups(), Groups({{0, {}}, {4, QStringLiteral("D")}, {2, QStringLiteral("B")}}));
+        QCOMPARE(r.groups(), Groups({g(0), g(4, u"D"), g(2, u"B")}));
         QCOMPARE(IniFile::read(path(), u"GroupNo", u"Group3"), QString());
     }
 
@@ -133,13 +135,13 @@ private slots:
         QTest::addColumn<Groups>("expected");
         QTest::newRow("stops at first gap")
             << QByteArray("[GroupNo]\nGroup0=0\nGroup1=5\nGroup3=6\n[GroupNoName]\nGroup5=five\n")
-            << Groups({{0, {}}, {5, QStringLiteral("five")}});
+            << Groups{g(0), g(5, u"five")};
         QTest::newRow("blank position ends")
-            << QByteArray("[GroupNo]\nGroup0=0\nGroup1=  \nGroup2=6\n") << Groups({{0, {}}});
+            << QByteArray("[GroupNo]\nGroup0=0\nGroup1=  \nGroup2=6\n") << Groups{g(0)};
         QTest::newRow("value as read names the key")
             << QByteArray("[GroupNo]\nGroup0=0\nGroup1= 3\nGroup2=2.5\nGroup3=4x\n"
                           "[GroupNoName]\nGroup3=three\nGroup2=two\nGroup2.5=half\nGroup4x=x\n")
-            << Groups({{0, {}}, {3, {}}, {2, QStringLiteral("half")}, {4, QStringLiteral("x")}});
+            << Groups{g(0), g(3), g(2, u"half"), g(4, u"x")};
     }
     void readPositions()
     {
@@ -167,7 +169,7 @@ private slots:
         QFETCH(double, startupGroup);
         QFETCH(double, lastGroupNo);
         QFETCH(int, row);
-        const Groups groups{{0, {}}, {5, {}}, {3, {}}, {-99, {}}, {3, {}}};
+        const Groups groups{g(0), g(5), g(3), g(-99), g(3)};
         QCOMPARE(startupGroupRow(groups, startupGroup, lastGroupNo), row);
     }
 };

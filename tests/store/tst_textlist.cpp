@@ -11,7 +11,6 @@ class TestTextList : public QObject
 
 private:
     TextListModel *model = nullptr;
-    QAbstractItemModelTester *tester = nullptr;
 
     QList<qint32> tags() const
     {
@@ -23,14 +22,14 @@ private:
     void append(std::initializer_list<const char *> texts)
     {
         for (const char *t : texts)
-            model->appendEntry(entry(QString::fromUtf8(t)));
+            model->appendEntry(te(QString::fromUtf8(t)));
     }
 
 private slots:
     void init()
     {
         model = new TextListModel(this);
-        tester = new QAbstractItemModelTester(
+        new QAbstractItemModelTester( // checks every change the tests make
             model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
     }
     void cleanup() { delete model; }
@@ -39,37 +38,24 @@ private slots:
     {
         QTest::addColumn<TextEntry>("e");
         QTest::addColumn<QString>("line");
-        const QString x124(124, QLatin1Char('x'));
-        const QString x126(126, QLatin1Char('x'));
-        const QString x127(127, QLatin1Char('x'));
-        const QString x128(128, QLatin1Char('x'));
-        QTest::newRow("crlf") << entry(QStringLiteral("a\r\nb")) << QStringLiteral("  a[cr]b");
-        QTest::newRow("lone cr and lf")
-            << entry(QStringLiteral("a\rb\nc\n\r")) << QStringLiteral("  a\rb\nc\n\r");
-        QTest::newRow("empty") << entry(QString()) << QStringLiteral("  ");
-        QTest::newRow("128 whole") << entry(x128) << QStringLiteral("  ") + x128;
-        QTest::newRow("129 cut") << entry(x128 + QLatin1Char('y'))
-                                 << QStringLiteral("  ") + x128 + QStringLiteral("...");
-        QTest::newRow("128 after crlf") << entry(x124 + QStringLiteral("\r\n"))
-                                        << QStringLiteral("  ") + x124 + QStringLiteral("[cr]");
-        QTest::newRow("cr cut in the middle")
-            << entry(x126 + QStringLiteral("\r\nmore"))
-            << QStringLiteral("  ") + x126 + QStringLiteral("[c...");
-        QTest::newRow("cr cut after its bracket")
-            << entry(x127 + QStringLiteral("\r\n"))
-            << QStringLiteral("  ") + x127 + QStringLiteral("[...");
-        QTest::newRow("long text") << entry(x128 + x128 + QStringLiteral("\r\n"), 1)
-                                   << QStringLiteral("# ") + x128 + QStringLiteral("...");
-        QTest::newRow("protected") << entry(QStringLiteral("t"), 1) << QStringLiteral("# t");
-        QTest::newRow("protect 2 shows plain")
-            << entry(QStringLiteral("t"), 2) << QStringLiteral("  t");
-        QTest::newRow("named and protected")
-            << entry(QStringLiteral("t"), 1, QStringLiteral("cap\r\n") + x128, 1)
-            << QStringLiteral("@ cap\r\n") + x128;
-        QTest::newRow("named empty caption")
-            << entry(QStringLiteral("t"), 0, QString(), 1) << QStringLiteral("@ ");
-        QTest::newRow("named 2 shows text")
-            << entry(QStringLiteral("t"), 0, QStringLiteral("c"), 2) << QStringLiteral("  t");
+        const auto x = [](int n) { return QString(n, QLatin1Char('x')); };
+        const auto row = [](const char *name, const QString &text, const QString &line,
+                            qint16 protect = 0, const QString &caption = {}, qint16 named = 0) {
+            QTest::newRow(name) << te(text, protect, caption, named) << line;
+        };
+        row("crlf", QStringLiteral("a\r\nb"), QStringLiteral("  a[cr]b"));
+        row("lone cr and lf", QStringLiteral("a\rb\nc\n\r"), QStringLiteral("  a\rb\nc\n\r"));
+        row("128 whole after crlf", x(124) + u"\r\n", u"  " + x(124) + u"[cr]");
+        row("129 cut", x(128) + u"y", u"  " + x(128) + u"...");
+        row("cr cut in the middle", x(126) + u"\r\nmore", u"  " + x(126) + u"[c...");
+        row("cr cut after its bracket", x(127) + u"\r\n", u"  " + x(127) + u"[...");
+        row("long text", x(256) + u"\r\n", u"# " + x(128) + u"...", 1);
+        row("protect 2 shows plain", QStringLiteral("t"), QStringLiteral("  t"), 2);
+        row("named and protected", QStringLiteral("t"), u"@ cap\r\n" + x(200), 1,
+            u"cap\r\n" + x(200), 1);
+        row("named empty caption", QStringLiteral("t"), QStringLiteral("@ "), 0, {}, 1);
+        row("named 2 shows text", QStringLiteral("t"), QStringLiteral("  t"), 0,
+            QStringLiteral("c"), 2);
     }
     void listText()
     {
@@ -78,20 +64,11 @@ private slots:
         QCOMPARE(makeListText(e), line);
     }
 
-    void keptAndCounter()
-    {
-        QVERIFY(!isKept(entry(QStringLiteral("t"))));
-        QVERIFY(isKept(entry(QStringLiteral("t"), 2)));
-        QVERIFY(isKept(entry(QStringLiteral("t"), 0, {}, -1)));
-        QVERIFY(!counterIsWarning(999));
-        QVERIFY(counterIsWarning(1000));
-    }
-
     void appendShowsNewSlotAtBottom()
     {
         QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
         append({"a", "b"});
-        QCOMPARE(model->appendEntry(entry(QStringLiteral("c"), 1)), 2);
+        QCOMPARE(model->appendEntry(te(u"c", 1)), 2);
         QCOMPARE(inserted.size(), 3);
         QCOMPARE(model->textDataLast(), 2);
         QCOMPARE(tags(), QList<qint32>({0, 1, 2}));
@@ -108,10 +85,9 @@ private slots:
         QCOMPARE(model->textDataLast(), 2);
         QCOMPARE(tags(), QList<qint32>({0, 2}));
         QCOMPARE(model->findText(QStringLiteral("b")), -1);
-        QCOMPARE(model->entriesInRowOrder(),
-                 QList<TextEntry>({entry(QStringLiteral("a")), entry(QStringLiteral("c"))}));
+        QCOMPARE(model->entriesInRowOrder(), QList<TextEntry>({te(u"a"), te(u"c")}));
         // A new text takes a new slot, never the one left behind.
-        QCOMPARE(model->appendEntry(entry(QStringLiteral("d"))), 2);
+        QCOMPARE(model->appendEntry(te(u"d")), 2);
         QCOMPARE(tags(), QList<qint32>({0, 2, 3}));
     }
 
@@ -133,7 +109,7 @@ private slots:
     {
         append({"a", "b"});
         model->swapRows(0, 1);
-        model->setEntryAt(0, entry(QStringLiteral("b2"), 0, QStringLiteral("cap"), 1));
+        model->setEntryAt(0, te(u"b2", 0, QStringLiteral("cap"), 1));
         QCOMPARE(model->lineAt(0), QStringLiteral("@ cap"));
         QCOMPARE(model->textData().at(1).text, QStringLiteral("b2"));
         QCOMPARE(model->textData().at(0).text, QStringLiteral("a"));
@@ -144,7 +120,7 @@ private slots:
         append({"old", "old2"});
         model->removeRowAt(0);
         QSignalSpy reset(model, &QAbstractItemModel::modelReset);
-        model->loadEntries({entry(QStringLiteral("x")), entry(QStringLiteral("y"), 1)});
+        model->loadEntries({te(u"x"), te(u"y", 1)});
         QCOMPARE(reset.size(), 1);
         QCOMPARE(model->textDataLast(), 1);
         QCOMPARE(tags(), QList<qint32>({0, 1}));
