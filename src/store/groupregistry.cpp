@@ -149,7 +149,7 @@ qint32 GroupRegistry::addGroup(const QString &name, const QList<qint32> &order) 
             return; // every number is spent: nothing changes
         number = static_cast<qint32>(candidate);
         doc.setValue(kManagement, kMaxGroupNo, QString::number(number));
-        doc.setValue(kGroupNoName, groupKey(number), name);
+        doc.setValue(kGroupNoName, groupKey(number), trimBlanks(name));
         QList<qint32> newOrder = order;
         newOrder.append(number);
         doc.replaceSection(kGroupNo, orderEntries(newOrder));
@@ -161,8 +161,9 @@ bool GroupRegistry::renameGroup(qint32 number, const QString &name) const
 {
     if (number <= kDefaultGroup)
         return false;
-    return IniFile::update(
-        m_path, [&](IniDocument &doc) { doc.setValue(kGroupNoName, groupKey(number), name); });
+    return IniFile::update(m_path, [&](IniDocument &doc) {
+        doc.setValue(kGroupNoName, groupKey(number), trimBlanks(name));
+    });
 }
 
 bool GroupRegistry::removeGroup(qint32 number, const QList<qint32> &remainingOrder) const
