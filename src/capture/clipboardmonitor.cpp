@@ -88,14 +88,14 @@ void ClipboardMonitor::refreshClipboardText()
     m_clipRead = true;
     const bool secret = m_clipboard.isSecret();
     if (secret) {
-        // A password is not kept in memory longer than it takes to see what it is.
+        // A password manager's text is neither read nor kept.
         m_clipText.clear();
         m_clipSecret = true;
         m_pending = false;
         return;
     }
     QString text = m_clipboard.text();
-    if (m_clipSecret || !sameText(text, m_clipText))
+    if (!sameText(text, m_clipText))
         m_pending = true;
     m_clipSecret = false;
     m_clipText = std::move(text);

@@ -49,13 +49,19 @@ QString toPlatformLineBreaks(QStringView text)
 
 QString toInternalLineBreaks(QStringView text)
 {
+    // The runs between line feeds are copied whole: a clipboard text may be
+    // many megabytes long.
     QString out;
     out.reserve(text.size() + text.size() / 16);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\n') && (i == 0 || text[i - 1] != QLatin1Char('\r')))
+    qsizetype from = 0;
+    for (qsizetype lf = text.indexOf(QLatin1Char('\n')); lf >= 0;
+         lf = text.indexOf(QLatin1Char('\n'), from)) {
+        out += text.sliced(from, lf - from);
+        if (lf == 0 || text[lf - 1] != QLatin1Char('\r'))
             out += QLatin1Char('\r');
-        out += c;
+        out += QLatin1Char('\n');
+        from = lf + 1;
     }
+    out += text.sliced(from);
     return out;
 }
