@@ -116,8 +116,10 @@ void EditTextDialog::accept()
 
 void EditTextDialog::done(int r)
 {
-    // OK, Cancel, Esc and the close box all end here.
-    writeStoredGeometry(m_settings, kEditTextGeometry, pos(), size());
+    // OK, Cancel, Esc and the close box all end here. A dialog that was never
+    // shown has no place of its own worth keeping.
+    if (isVisible())
+        writeStoredGeometry(m_settings, kEditTextGeometry, pos(), size());
     QDialog::done(r);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -132,6 +133,7 @@ QWidget *SetupDialog::buildStartupFrame()
         optStartupGroup[i] = new QRadioButton(captions[i], Frame4);
         optStartupGroup[i]->setObjectName(QStringLiteral("optStartupGroup_%1").arg(i));
         m_startupGroup->addButton(optStartupGroup[i], i);
+        optStartupGroup[i]->installEventFilter(this);
         options->addWidget(optStartupGroup[i]);
     }
 
@@ -160,6 +162,20 @@ void SetupDialog::chainTabOrder()
                               optStartupGroup[0]};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Tab enters the options at the selected one, as arrow keys move between them.
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        const auto *option = qobject_cast<QAbstractButton *>(watched);
+        QAbstractButton *selected = m_startupGroup->checkedButton();
+        if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) && option &&
+            option->group() == m_startupGroup && selected && option != selected)
+            selected->setFocus(reason);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int SetupDialog::startupGroupOption(QStringView value)

@@ -33,6 +33,9 @@ public:
 
     void accept() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildControls();
     QWidget *buildConfirmFrame();
