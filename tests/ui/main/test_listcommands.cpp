@@ -11,21 +11,21 @@
 namespace {
 // An entry written as its flags' marks, the text and "=caption": "#" protected,
 // "@" named, "2" and "%" the same flags read as 2 from a hand-edited file.
-TextEntry entryFrom(const QString &spec)
+TextEntry entryFrom(const QString &notation)
 {
     TextEntry e;
     qsizetype i = 0;
-    for (; i < spec.size() && QStringLiteral("#@2%").contains(spec[i]); ++i) {
-        e.protectFlag = spec[i] == u'#' ? 1 : spec[i] == u'2' ? 2 : e.protectFlag;
-        e.namedFlag = spec[i] == u'@' ? 1 : spec[i] == u'%' ? 2 : e.namedFlag;
+    for (; i < notation.size() && QStringLiteral("#@2%").contains(notation[i]); ++i) {
+        e.protectFlag = notation[i] == u'#' ? 1 : notation[i] == u'2' ? 2 : e.protectFlag;
+        e.namedFlag = notation[i] == u'@' ? 1 : notation[i] == u'%' ? 2 : e.namedFlag;
     }
-    const QStringList parts = spec.mid(i).split(u'=');
+    const QStringList parts = notation.mid(i).split(u'=');
     e.text = parts.at(0);
     e.caption = parts.value(1);
     return e;
 }
 
-QString specOf(const TextEntry &e)
+QString notationOf(const TextEntry &e)
 {
     QString marks = e.protectFlag == 1 ? QStringLiteral("#")
                     : e.protectFlag    ? QStringLiteral("2")
@@ -79,8 +79,8 @@ struct Env
     Env(const QString &entries, const QString &selected)
     {
         QList<TextEntry> list;
-        for (const QString &spec : entries.split(u','))
-            list.append(entryFrom(spec));
+        for (const QString &notation : entries.split(u','))
+            list.append(entryFrom(notation));
         model.loadEntries(list);
         for (const QString &row : selected.split(u',', Qt::SkipEmptyParts))
             RowSelection::setSelected(&selection, row.toInt(), true);
@@ -90,7 +90,7 @@ struct Env
     {
         QStringList out;
         for (const TextEntry &e : model.entriesInRowOrder())
-            out.append(specOf(e));
+            out.append(notationOf(e));
         return out.join(u',');
     }
     QString selected() const
