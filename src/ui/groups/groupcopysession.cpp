@@ -155,8 +155,8 @@ void GroupCopySession::read(int side)
     const QString path = m_paths.groupFile(s.groupNo);
     GroupLoadResult loaded = loadGroupFile(path, m_report);
     if (loaded.status == GroupLoadResult::Status::Failed) {
-        QString message = QStringLiteral("The file ") + path
-                          + QStringLiteral(" could not be read whole: ") + loaded.error;
+        QString message = QStringLiteral("The file ") + path +
+                          QStringLiteral(" could not be read whole: ") + loaded.error;
         if (!loaded.setAsidePath.isEmpty())
             message += QStringLiteral(". It was kept as ") + loaded.setAsidePath;
         m_report(message + QStringLiteral("."));
