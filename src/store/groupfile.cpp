@@ -30,31 +30,39 @@ bool isLoneSurrogate(QStringView s, qsizetype i)
     return false;
 }
 
-// True when the plain field encoding would not give the same string back: a lone
-// CR ends the line when read, 0x01 and 0x02 read back as CR LF and ",", and an
-// unpaired surrogate has no UTF-8 form.
-bool needsEscape(QStringView s)
+bool hasLoneCr(QStringView s)
 {
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c == kCrLfByte || c == kCommaByte)
-            return true;
-        if (c == QLatin1Char('\r') && (i + 1 >= s.size() || s[i + 1] != QLatin1Char('\n')))
-            return true;
-        if (c.isSurrogate() && isLoneSurrogate(s, i))
+    for (qsizetype i = s.indexOf(QLatin1Char('\r')); i >= 0;
+         i = s.indexOf(QLatin1Char('\r'), i + 1)) {
+        if (i + 1 >= s.size() || s[i + 1] != QLatin1Char('\n'))
             return true;
     }
     return false;
 }
 
-void appendEscapedUnit(QString &out, QChar c)
+// True when the plain field encoding would not give the same string back: a lone
+// CR ends the line when read, 0x01 and 0x02 read back as CR LF and ",", and an
+// unpaired surrogate has no UTF-8 form.
+bool needsEscape(QStringView s)
 {
-    out += kEscape;
-    out += QLatin1Char('u');
-    out += QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    return s.contains(kCrLfByte) || s.contains(kCommaByte) || hasLoneCr(s) || !s.isValidUtf16();
 }
 
-void appendField(QString &out, QStringView s, bool escaped)
+// The plain form, as every older version wrote it. Texts may be megabytes: the
+// work goes to Qt's bulk replace rather than a loop per character.
+void appendPlainField(QString &out, QStringView s)
+{
+    if (!s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char(','))) {
+        out += s;
+        return;
+    }
+    QString field = s.toString();
+    field.replace(QLatin1String("\r\n"), QString(kCrLfByte));
+    field.replace(QLatin1Char(','), kCommaByte);
+    out += field;
+}
+
+void appendEscapedField(QString &out, QStringView s)
 {
     for (qsizetype i = 0; i < s.size(); ++i) {
         const QChar c = s[i];
@@ -63,8 +71,6 @@ void appendField(QString &out, QStringView s, bool escaped)
             ++i;
         } else if (c == QLatin1Char(',')) {
             out += kCommaByte;
-        } else if (!escaped) {
-            out += c;
         } else if (c == QLatin1Char('\r')) {
             out += kEscape;
             out += QLatin1Char('r');
@@ -72,11 +78,22 @@ void appendField(QString &out, QStringView s, bool escaped)
             out += kEscape;
             out += QChar(u'0' + c.unicode());
         } else if (c.isSurrogate() && isLoneSurrogate(s, i)) {
-            appendEscapedUnit(out, c);
+            out += kEscape;
+            out += QLatin1Char('u');
+            out += QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         } else {
             out += c;
         }
     }
+}
+
+int hexValue(QChar c)
+{
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        return c.unicode() - u'0';
+    if (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+        return c.unicode() - u'a' + 10;
+    return -1;
 }
 
 // The character an escape sequence at s[i] (the escape itself) stands for, and
@@ -94,18 +111,28 @@ qsizetype decodeEscape(QStringView s, qsizetype i, QChar *out)
         *out = QChar(kind.unicode() - u'0');
         return 2;
     }
-    if (kind == QLatin1Char('u') && i + 6 <= s.size()) {
-        bool ok = false;
-        const uint unit = s.mid(i + 2, 4).toUInt(&ok, 16);
-        if (ok && unit <= 0xFFFF) {
-            *out = QChar(char16_t(unit));
-            return 6;
-        }
+    if (kind != QLatin1Char('u') || i + 6 > s.size())
+        return 0;
+    char16_t unit = 0;
+    for (const QChar digit : s.mid(i + 2, 4)) {
+        const int value = hexValue(digit);
+        if (value < 0)
+            return 0;
+        unit = char16_t(unit * 16 + value);
     }
-    return 0;
+    *out = QChar(unit);
+    return 6;
 }
 
-QString decodeField(QStringView s, bool escaped)
+QString decodePlainField(QStringView s)
+{
+    QString out = s.toString();
+    out.replace(kCommaByte, QLatin1Char(','));
+    out.replace(kCrLfByte, QLatin1String("\r\n"));
+    return out;
+}
+
+QString decodeEscapedField(QStringView s)
 {
     QString out;
     out.reserve(s.size() + s.size() / 32);
@@ -115,7 +142,7 @@ QString decodeField(QStringView s, bool escaped)
             out += QLatin1Char(',');
         } else if (c == kCrLfByte) {
             out += kLineEnd;
-        } else if (escaped && c == kEscape) {
+        } else if (c == kEscape) {
             QChar decoded;
             const qsizetype units = decodeEscape(s, i, &decoded);
             if (units == 0) {
@@ -131,20 +158,23 @@ QString decodeField(QStringView s, bool escaped)
     return out;
 }
 
+QString decodeField(QStringView s, bool escaped)
+{
+    return escaped ? decodeEscapedField(s) : decodePlainField(s);
+}
+
 // Calls onLine for every line of text; lines end at CR or CR LF.
 template<typename F> void forEachLine(QStringView text, F onLine)
 {
     qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (text[i] != QLatin1Char('\r'))
-            continue;
-        onLine(text.mid(start, i - start));
-        if (i + 1 < n && text[i + 1] == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
+    for (qsizetype cr = text.indexOf(QLatin1Char('\r')); cr >= 0;
+         cr = text.indexOf(QLatin1Char('\r'), start)) {
+        onLine(text.mid(start, cr - start));
+        start = cr + 1;
+        if (start < text.size() && text[start] == QLatin1Char('\n'))
+            ++start;
     }
-    if (start < n)
+    if (start < text.size())
         onLine(text.mid(start));
 }
 
@@ -192,9 +222,10 @@ QString formatRecordValue(const TextEntry &entry)
     const bool escaped = needsEscape(entry.text) || needsEscape(entry.caption);
     QString out;
     out.reserve(entry.text.size() + entry.caption.size() + 16);
-    appendField(out, entry.text, escaped);
+    const auto append = escaped ? appendEscapedField : appendPlainField;
+    append(out, entry.text);
     out += QLatin1Char(',') + QString::number(entry.protectFlag) + QLatin1Char(',');
-    appendField(out, entry.caption, escaped);
+    append(out, entry.caption);
     out += QLatin1Char(',') + QString::number(entry.namedFlag);
     if (escaped)
         out += QLatin1Char(',') + kEscapedMarker;
@@ -203,7 +234,12 @@ QString formatRecordValue(const TextEntry &entry)
 
 QByteArray serializeGroup(const QList<TextEntry> &entries)
 {
-    QString out = kHeader + kLineEnd;
+    qsizetype size = 16;
+    for (const TextEntry &entry : entries)
+        size += entry.text.size() + entry.caption.size() + 32;
+    QString out;
+    out.reserve(size);
+    out += kHeader + kLineEnd;
     int n = 0;
     for (const TextEntry &entry : entries) {
         if (isBlank(entry.text))

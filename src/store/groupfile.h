@@ -51,7 +51,7 @@ struct GroupLoadResult
 };
 
 // Reads an open device to its end: Loaded, or Failed with the records of the
-// lines read whole before the error (the device is not moved aside).
+// lines read whole before the error. Moves nothing aside.
 GroupLoadResult readGroup(QIODevice *device, const ParseErrorReporter &report);
 
 // Loads a group file. When it exists but cannot be opened or read whole, the

@@ -40,7 +40,8 @@ QList<GroupInfo> readGroups(const ValueReader &read)
         const QString value = read(kGroupNo, groupKey(position));
         if (isBlank(value))
             break;
-        groups.append(GroupInfo{wholeNumberOf(value), read(kGroupNoName, QString(kGroupPrefix + value))});
+        groups.append(
+            GroupInfo{wholeNumberOf(value), read(kGroupNoName, QString(kGroupPrefix + value))});
     }
     return groups;
 }
@@ -101,12 +102,12 @@ bool GroupRegistry::ensureExists() const
         return true;
     const QList<qint32> leftovers = groupFileNumbers(m_dataFolder);
     return IniFile::update(m_path, [&](IniDocument &doc) {
+        // Every group still named in the order section, past gaps too, then the rest.
         QList<qint32> order{kDefaultGroup};
-        const QList<GroupInfo> listed =
-            readGroups([&](QStringView s, QStringView k) { return doc.value(s, k); });
-        for (const GroupInfo &g : listed) {
-            if (g.number > kDefaultGroup && !order.contains(g.number))
-                order.append(g.number);
+        for (const auto &position : doc.entries(kGroupNo)) {
+            const qint32 n = isBlank(position.second) ? 0 : wholeNumberOf(position.second);
+            if (n > kDefaultGroup && !order.contains(n))
+                order.append(n);
         }
         for (const qint32 n : leftovers) {
             if (!order.contains(n))
@@ -148,7 +149,7 @@ qint32 GroupRegistry::addGroup(const QString &name, const QList<qint32> &order) 
             return; // every number is spent: nothing changes
         number = static_cast<qint32>(candidate);
         doc.setValue(kManagement, kMaxGroupNo, QString::number(number));
-        doc.setValue(kGroupNoName, groupKey(number), name);
+        doc.setValue(kGroupNoName, groupKey(number), trimBlanks(name));
         QList<qint32> newOrder = order;
         newOrder.append(number);
         doc.replaceSection(kGroupNo, orderEntries(newOrder));
@@ -160,8 +161,9 @@ bool GroupRegistry::renameGroup(qint32 number, const QString &name) const
 {
     if (number <= kDefaultGroup)
         return false;
-    return IniFile::update(
-        m_path, [&](IniDocument &doc) { doc.setValue(kGroupNoName, groupKey(number), name); });
+    return IniFile::update(m_path, [&](IniDocument &doc) {
+        doc.setValue(kGroupNoName, groupKey(number), trimBlanks(name));
+    });
 }
 
 bool GroupRegistry::removeGroup(qint32 number, const QList<qint32> &remainingOrder) const

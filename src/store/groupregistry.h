@@ -38,11 +38,11 @@ public:
     QList<GroupInfo> groups() const;
     qint32 maxGroupNo() const;
 
-    // A new group named name (already trimmed): "MaxGroupNo" + 1 becomes its number
-    // (passing over a number that still has a name, a position or a data file, as
-    // after a hand-edited "MaxGroupNo") and it is placed after order (the group
-    // numbers as the selector shows them). Returns the number, or -1 when the
-    // write failed.
+    // A new group named name (blanks around it are dropped): "MaxGroupNo" + 1
+    // becomes its number, passing over a number that still has a name, a position
+    // or a data file (as after a hand-edited "MaxGroupNo"), and it is placed after
+    // order (the group numbers as the selector shows them). Returns the number, or
+    // -1 when the write failed.
     qint32 addGroup(const QString &name, const QList<qint32> &order) const;
     // False for the default group, whose name stays empty, and when the write failed.
     bool renameGroup(qint32 number, const QString &name) const;
