@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,10 +26,13 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
+// The lists show texts in Courier New, or in the substitute that the font system
+// offers for it; failing that in the system's fixed-pitch face.
 QFont listFont()
 {
-    if (QFontDatabase::hasFamily(QStringLiteral("Courier New")))
-        return QFont(QStringLiteral("Courier New"));
+    const QFont font(QStringLiteral("Courier New"));
+    if (QFontInfo(font).fixedPitch())
+        return font;
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 

@@ -155,9 +155,11 @@ void GroupCopySession::read(int side)
     const QString path = m_paths.groupFile(s.groupNo);
     GroupLoadResult loaded = loadGroupFile(path, m_report);
     if (loaded.status == GroupLoadResult::Status::Failed) {
-        m_report(QStringLiteral("The file ") + path + QStringLiteral(" could not be read whole (") +
-                 loaded.error + QStringLiteral("); it was kept as ") + loaded.setAsidePath +
-                 QStringLiteral("."));
+        QString message = QStringLiteral("The file ") + path +
+                          QStringLiteral(" could not be read whole: ") + loaded.error;
+        if (!loaded.setAsidePath.isEmpty())
+            message += QStringLiteral(". It was kept as ") + loaded.setAsidePath;
+        m_report(message + QStringLiteral("."));
     }
     s.entries = std::move(loaded.entries);
     for (int index = 0; index < s.entries.size(); ++index)

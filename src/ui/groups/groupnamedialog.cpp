@@ -2,7 +2,6 @@
 
 #include "settings/number.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,7 +23,6 @@ GroupNameDialog::GroupNameDialog(const QString &name, QWidget *parent)
     btnOK->setAutoDefault(false);
     btnCancel->setAutoDefault(false);
     txtGroupName->setMinimumWidth(265);
-    txtGroupName->installEventFilter(this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -60,15 +58,10 @@ std::optional<QString> GroupNameDialog::ask(const QString &name, QWidget *parent
     return dialog.name();
 }
 
-bool GroupNameDialog::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == txtGroupName && event->type() == QEvent::FocusIn)
-        txtGroupName->selectAll();
-    return QDialog::eventFilter(watched, event);
-}
-
 void GroupNameDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    txtGroupName->setFocus(Qt::OtherFocusReason);
+    // The whole name is selected, ready to be typed over.
+    txtGroupName->setFocus(Qt::TabFocusReason);
+    txtGroupName->selectAll();
 }

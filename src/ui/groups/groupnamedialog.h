@@ -24,7 +24,6 @@ public:
     static std::optional<QString> ask(const QString &name, QWidget *parent, bool onTop = false);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
