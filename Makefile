@@ -56,15 +56,19 @@ bench: deps
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # CPack's own installs overwrite install_manifest.txt with its paths, so the list
-# of what `make install` wrote is kept apart, for `make uninstall`.
+# of what `make install` wrote is kept apart, for `make uninstall`. The manifest
+# leaves DESTDIR out of its paths; the list puts it in.
 INSTALLED_LIST = $(BUILD_DIR)/installed-files.txt
 
 install: build
 	@d="$(DESTDIR)$(PREFIX)"; while [ ! -e "$$d" ]; do d=$$(dirname "$$d"); done; \
 	if [ -w "$$d" ]; then as=""; else as="$(SUDO)"; fi; \
-	$$as $(CMAKE) --install $(BUILD_DIR) --prefix $(PREFIX) && \
-	{ cat $(INSTALLED_LIST) 2>/dev/null; cat $(BUILD_DIR)/install_manifest.txt; echo; } \
-	  | sed '/^$$/d' | sort -u > $(INSTALLED_LIST).new && mv $(INSTALLED_LIST).new $(INSTALLED_LIST)
+	$$as env DESTDIR="$(DESTDIR)" $(CMAKE) --install $(BUILD_DIR) --prefix $(PREFIX) && \
+	{ cat $(INSTALLED_LIST) 2>/dev/null; \
+	  while IFS= read -r f || [ -n "$$f" ]; do \
+	    case "$$f" in "$(DESTDIR)"/*) echo "$$f";; *) echo "$(DESTDIR)$$f";; esac; \
+	  done < $(BUILD_DIR)/install_manifest.txt; } \
+	  | sort -u > $(INSTALLED_LIST).new && mv $(INSTALLED_LIST).new $(INSTALLED_LIST)
 
 uninstall:
 	SUDO="$(SUDO)" bash cmake/uninstall.sh $(INSTALLED_LIST)
