@@ -1,5 +1,8 @@
 # The two commands: `make run` and `make test`. Both first install what is
 # missing from Debian's packages, so a fresh machine needs nothing by hand.
+# Also: `make install` / `make uninstall` (PREFIX, default /usr/local; DESTDIR is
+# honoured), `make package` (a Debian package from the release build),
+# `make package-test` (checks that package) and `make icons` (redraws the PNGs).
 
 BUILD_DIR      ?= build/release
 TEST_BUILD_DIR ?= build/test
@@ -8,11 +11,11 @@ CMAKE          ?= cmake
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
-                fonts-dejavu-core
+                fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench clean install uninstall package package-test icons
 
 all: build
 
@@ -51,6 +54,37 @@ bench: deps
 	  -DBUILD_TESTING=OFF -DPASTEBASKET_BENCH=ON
 	$(CMAKE) --build build/bench
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# CPack's own installs overwrite install_manifest.txt with its paths, so the list
+# of what `make install` wrote is kept apart, for `make uninstall`. The manifest
+# leaves DESTDIR out of its paths; the list puts it in.
+INSTALLED_LIST = $(BUILD_DIR)/installed-files.txt
+
+install: build
+	@d="$(DESTDIR)$(PREFIX)"; while [ ! -e "$$d" ]; do d=$$(dirname "$$d"); done; \
+	if [ -w "$$d" ]; then as=""; else as="$(SUDO)"; fi; \
+	$$as env DESTDIR="$(DESTDIR)" $(CMAKE) --install $(BUILD_DIR) --prefix $(PREFIX) && \
+	{ cat $(INSTALLED_LIST) 2>/dev/null; \
+	  while IFS= read -r f || [ -n "$$f" ]; do \
+	    case "$$f" in "$(DESTDIR)"/*) echo "$$f";; *) echo "$(DESTDIR)$$f";; esac; \
+	  done < $(BUILD_DIR)/install_manifest.txt; } \
+	  | sort -u > $(INSTALLED_LIST).new && mv $(INSTALLED_LIST).new $(INSTALLED_LIST)
+
+uninstall:
+	SUDO="$(SUDO)" bash cmake/uninstall.sh $(INSTALLED_LIST)
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+VERSION = $(shell sed -n 's/^project.Pastebasket VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+package-test: package
+	@status=0; bash tests/install/check-package.sh \
+	  $$(ls -t $(BUILD_DIR)/pastebasket_$(VERSION)_*.deb | head -n1) $(VERSION) || status=$$?; \
+	[ $$status -eq 0 ] || [ $$status -eq 77 ]
+
+icons: deps
+	data/icons/render-icons.sh
 
 clean:
 	rm -rf build

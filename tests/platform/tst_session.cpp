@@ -3,38 +3,6 @@
 #include <QGuiApplication>
 #include <QtTest>
 
-namespace {
-// Sets or (for a null value) removes an environment variable for one test and
-// puts the old value back afterwards.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char *name, const QByteArray &value)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        set(value);
-    }
-    ~ScopedVariable() { set(m_wasSet ? m_old : QByteArray()); }
-    ScopedVariable(const ScopedVariable &) = delete;
-    ScopedVariable &operator=(const ScopedVariable &) = delete;
-
-private:
-    void set(const QByteArray &value)
-    {
-        if (value.isNull()) {
-            qunsetenv(m_name);
-        } else {
-            qputenv(m_name, value);
-        }
-    }
-    const char *m_name;
-    bool m_wasSet;
-    QByteArray m_old;
-};
-} // namespace
-
 class TestSession : public QObject
 {
     Q_OBJECT
@@ -83,11 +51,12 @@ void TestSession::choosesPlatform()
     QCOMPARE(preferredPlatform({qpa, wayland, session, display}), expected);
 }
 
+// Runs last: it changes this process's environment for good.
 void TestSession::choiceReachesQtButNotProgramsStartedLater()
 {
-    const ScopedVariable qpa("QT_QPA_PLATFORM", QByteArray());
-    const ScopedVariable wayland("WAYLAND_DISPLAY", "wayland-test");
-    const ScopedVariable display("DISPLAY", ":4242");
+    qunsetenv("QT_QPA_PLATFORM");
+    qputenv("WAYLAND_DISPLAY", "wayland-test");
+    qputenv("DISPLAY", ":4242");
     preferXcbUnderWayland();
     QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb;wayland"));
 

@@ -1,0 +1,110 @@
+# Shared by the installation checks: what an installation must hold, and a run
+# of the installed program on an X display and in a home of its own.
+
+WORK=$(mktemp -d)
+XVFB_PID=
+PROGRAM_PID=
+
+cleanup() {
+    [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null && wait "$PROGRAM_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+need() {
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+    done
+}
+
+# Every file an installation holds, relative to its prefix.
+expected_files() {
+    echo bin/pastebasket
+    echo share/applications/org.orvendel.Pastebasket.desktop
+    echo share/doc/pastebasket/Readme.html
+    local size
+    for size in 16 22 24 32 48 64 128 256; do
+        echo "share/icons/hicolor/${size}x${size}/apps/pastebasket.png"
+    done
+    echo share/icons/hicolor/scalable/apps/pastebasket.svg
+    echo share/metainfo/org.orvendel.Pastebasket.metainfo.xml
+}
+
+# check_tree ROOT PREFIX: ROOT holds exactly the expected files under PREFIX
+# (PREFIX "" or "usr/"), each a regular file, and every icon has its size.
+check_tree() {
+    local root=$1 prefix=$2
+    diff -u <(expected_files | sed "s|^|$prefix|" | sort) \
+            <(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort) \
+        || fail "$root does not hold exactly the expected files"
+    [ -x "$root/${prefix}bin/pastebasket" ] || fail "the program is not executable"
+    local png size width height
+    for png in "$root/${prefix}"share/icons/hicolor/*x*/apps/pastebasket.png; do
+        size=$(basename "$(dirname "$(dirname "$png")")")
+        # A PNG's width and height are the big-endian words at bytes 16 and 20.
+        read -r width height < <(od -An -tu4 --endian=big -j16 -N8 "$png")
+        [ "${width}x${height}" = "$size" ] || fail "$png is ${width}x${height}, not $size"
+    done
+    echo "ok: $(expected_files | wc -l) files in place under $root/$prefix"
+}
+
+start_xvfb() {
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    DISPLAY=:$(head -n1 "$WORK/display")
+}
+
+# smoke_run PROGRAM: the program starts on a fresh X display with an empty home
+# and runs its start-up, which leaves its settings file, readable by the user
+# alone, in the data folder. It is ended once that has been seen. Returns 77
+# when the program ends by itself, cleanly, before writing anything.
+smoke_run() {
+    local program=$1 home=$WORK/home
+    mkdir -p "$home/data" "$home/config" "$home/run"
+    chmod 700 "$home/run"
+    start_xvfb
+    # Nothing of the caller's session may leak in: no offscreen platform, no
+    # Wayland display, not the caller's data.
+    env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_DATA_HOME="$home/data" \
+        XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
+        ASAN_OPTIONS=detect_leaks=0 "$program" >"$WORK/program.log" 2>&1 &
+    PROGRAM_PID=$!
+    local ini="$home/data/Orvendel Software/Pastebasket/Pastebasket.ini" i
+    for i in $(seq 150); do
+        [ -f "$ini" ] && break
+        kill -0 "$PROGRAM_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -f "$ini" ]; then
+        [ "$(stat -c %a "$ini")" = 600 ] || fail "the settings file has mode $(stat -c %a "$ini")"
+        echo "ok: $program started and wrote its settings file"
+        return 0
+    fi
+    if kill -0 "$PROGRAM_PID" 2>/dev/null; then
+        cat "$WORK/program.log" >&2
+        fail "$program runs but wrote no settings file within 15 s"
+    fi
+    local status=0
+    wait "$PROGRAM_PID" || status=$?
+    PROGRAM_PID=
+    if [ "$status" -ne 0 ]; then
+        cat "$WORK/program.log" >&2
+        fail "$program ended with status $status"
+    fi
+    # A program built without its start-up yet ends at once and cleanly.
+    echo "SKIP: $program ended at once without a settings file; its start-up is not built in"
+    return 77
+}
