@@ -42,7 +42,17 @@ int main(int argc, char **argv)
     // has unloaded, however that came about.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A logout, a shutdown or a kill ends the program the same way as its Exit
+    // command, so what is in memory reaches the files. Caught from the start:
+    // one that comes during start-up is answered once the window is up.
     Running running;
+    ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &ExitSignals::exitRequested, &app, [&running] {
+        if (running.window)
+            running.window->exitApp();
+        else
+            QCoreApplication::quit();
+    });
     const auto launch = [&running](const StartupContext &context, QString * /*error*/) {
         running.clipboard = std::make_unique<QtClipboard>();
         running.window = std::make_unique<MainWindow>(context.paths, *running.clipboard);
@@ -66,11 +76,7 @@ int main(int argc, char **argv)
     if (!running.window)
         return 0;
 
-    // A logout, a shutdown or a kill ends the program the same way as its Exit
-    // command, so what is in memory reaches the files.
     MainWindow *window = running.window.get();
-    ExitSignals exitSignals;
-    QObject::connect(&exitSignals, &ExitSignals::exitRequested, window, &MainWindow::exitApp);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, window,
                      [window](QSessionManager &) { window->exitApp(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, window, &MainWindow::unload);

@@ -6,6 +6,7 @@
 #include "platform/readmefile.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
+#include "ui/dialogs/twips.h"
 #include "ui/groups/groupselectormodel.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
@@ -25,7 +26,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -343,12 +343,10 @@ void MainWindow::showAtStart()
 
 void MainWindow::applyStartPlacement()
 {
-    QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     const int firstRunWidth = picBottom->sizeHint().width() + kExtraWidth;
     const WindowSettings::Placement p = WindowSettings::startPlacement(
         m_controller->settings(), kDesignClientSize.expandedTo(minimumSize()), firstRunWidth,
-        screenRect);
+        primaryScreenSize());
     if (p.position)
         setGeometry(QRect(*p.position, p.size));
     else

@@ -2,6 +2,7 @@
 
 #include "settings/number.h"
 #include "settings/settingskeys.h"
+#include "ui/dialogs/twips.h"
 
 #include <QFontDatabase>
 
@@ -10,60 +11,18 @@
 
 namespace WindowSettings {
 
-int twipsToPixels(double twips)
-{
-    const double px = std::round(twips / kTwipsPerPixel);
-    return static_cast<int>(std::clamp(px, -1.0e6, 1.0e6));
-}
-
-qint64 pixelsToTwips(int pixels)
-{
-    return static_cast<qint64>(pixels) * kTwipsPerPixel;
-}
-
-namespace {
-
-// The stored number of twips, or nullopt when the value is empty or 0.
-std::optional<double> storedTwips(const Settings &settings, const SettingKey &key)
-{
-    const QString value = settings.value(key);
-    if (trimBlanks(value).isEmpty())
-        return std::nullopt;
-    const double n = leadingNumber(value);
-    if (n == 0 || !std::isfinite(n))
-        return std::nullopt;
-    return n;
-}
-
-} // namespace
-
 Placement startPlacement(const Settings &settings, const QSize &designSize, int firstRunWidth,
-                         const QRect &screen)
+                         const QSize &screen)
 {
-    Placement p{designSize, std::nullopt};
-    if (const auto width = storedTwips(settings, Setting::Width)) {
-        p.size.setWidth(twipsToPixels(*width));
-        if (const auto height = storedTwips(settings, Setting::Height))
-            p.size.setHeight(twipsToPixels(*height));
-        const auto top = storedTwips(settings, Setting::Top);
-        const auto left = storedTwips(settings, Setting::Left);
-        if (top || left) {
-            // Only one of them stored: the other keeps the window system's default,
-            // which is the screen's corner for a window not yet shown.
-            p.position = QPoint(left ? twipsToPixels(*left) : screen.left(),
-                                top ? twipsToPixels(*top) : screen.top());
-        }
-    } else {
-        p.size.setWidth(firstRunWidth);
-    }
-
-    p.size.setWidth(std::max(1, std::min(p.size.width(), screen.width())));
-    p.size.setHeight(std::max(1, std::min(p.size.height(), screen.height())));
-    if (p.position) {
-        p.position->setX(std::max(p.position->x(), screen.left()));
-        p.position->setY(std::max(p.position->y(), screen.top()));
-    }
-    return p;
+    const StoredGeometry stored = readStoredGeometry(settings, kMainWindowGeometry);
+    if (!stored.isStored())
+        return Placement{QSize(firstRunWidth, designSize.height()).boundedTo(screen), std::nullopt};
+    const QRect window =
+        clampToScreen(applyStoredGeometry(QRect(QPoint(), designSize), stored), screen);
+    // With neither top nor left stored the window system places the window.
+    if (!stored.top && !stored.left)
+        return Placement{window.size(), std::nullopt};
+    return Placement{window.size(), window.topLeft()};
 }
 
 void saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
@@ -75,10 +34,8 @@ void saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect 
     else if (state & Qt::WindowMaximized)
         stateNumber = 2;
     settings.setValue(Setting::WindowState, stateNumber);
-    settings.setValue(Setting::Width, pixelsToTwips(normalGeometry.width()));
-    settings.setValue(Setting::Height, pixelsToTwips(normalGeometry.height()));
-    settings.setValue(Setting::Top, pixelsToTwips(normalGeometry.top()));
-    settings.setValue(Setting::Left, pixelsToTwips(normalGeometry.left()));
+    writeStoredGeometry(settings, kMainWindowGeometry, normalGeometry.topLeft(),
+                        normalGeometry.size());
     settings.setFlag(Setting::WindowTopPos, topPos);
 }
 

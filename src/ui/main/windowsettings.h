@@ -9,14 +9,10 @@
 
 class Settings;
 
-// The main window's geometry and list font as kept in the settings file. Sizes
-// and positions are stored in twips, 15 to a logical pixel.
+// The main window's geometry and list font as kept in the settings file. The
+// geometry is the client area's, as QWidget::setGeometry() and normalGeometry()
+// have it, so a maximized window's normal place can be kept.
 namespace WindowSettings {
-
-inline constexpr int kTwipsPerPixel = 15;
-
-int twipsToPixels(double twips);
-qint64 pixelsToTwips(int pixels);
 
 struct Placement
 {
@@ -29,7 +25,7 @@ struct Placement
 // design height. The size is cut to the screen, a negative top or left moved to
 // the screen's edge; a window beyond the right or bottom edge is left there.
 Placement startPlacement(const Settings &settings, const QSize &designSize, int firstRunWidth,
-                         const QRect &screen);
+                         const QSize &screen);
 
 // Writes WindowState (0 normal, 1 minimized, 2 maximized), then the normal
 // geometry (so a minimized or maximized window reopens at its normal place),

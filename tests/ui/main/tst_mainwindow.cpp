@@ -211,16 +211,6 @@ private slots:
         QCOMPARE(w.width(), rig.child<QWidget>("picBottom")->sizeHint().width() + 4);
     }
 
-    void startupGroupTwoClearsUnprotectedTexts()
-    {
-        Rig rig;
-        rig.settings.setValue(Setting::StartupGroup, QStringLiteral("2"));
-        QVERIFY(saveGroupFile(rig.paths.groupFile(0), rig.paths.tempGroupFile(),
-                              {entry("one"), entry("two", 1), entry("three")}));
-        rig.load();
-        QCOMPARE(rig.child<QLabel>("lblListCounter")->text(), QStringLiteral("1"));
-    }
-
     void alwaysOnTopKeepsTheWindowShown()
     {
         Rig rig;
@@ -333,21 +323,6 @@ private slots:
         QCOMPARE(rig.settings.value(Setting::Left), QStringLiteral("3000"));
     }
 
-    void clickOnARowCopiesItsText()
-    {
-        Rig rig;
-        QVERIFY(saveGroupFile(rig.paths.groupFile(0), rig.paths.tempGroupFile(),
-                              {entry("first"), entry("line\r\nbreak")}));
-        MainWindow &w = rig.load();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        auto *list = rig.child<QListView>("lstText");
-        const QRect row = list->visualRect(list->model()->index(1, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-        QCOMPARE(rig.clipboard.content, QStringLiteral("line\r\nbreak"));
-        QVERIFY(rig.child<QPushButton>("btnDelete")->isEnabled());
-    }
-
     void trayMenuItems()
     {
         Rig rig;
@@ -453,19 +428,6 @@ private slots:
         QCOMPARE(rig.prompter.messages.at(1).text,
                  QStringLiteral("ie is not opened...Please read the blow html yourself.\r\n") +
                      rig.env.programFolder + QStringLiteral("/Readme.html"));
-    }
-
-    void readmeBesideTheProgramOpens()
-    {
-        Rig rig;
-        QDir().mkpath(rig.env.programFolder);
-        QFile readme(rig.env.programFolder + QStringLiteral("/Readme.html"));
-        QVERIFY(readme.open(QIODevice::WriteOnly));
-        readme.close();
-        MainWindow &w = rig.load();
-        w.findChild<QAction *>(QStringLiteral("mnuPopup_ReadMe"))->trigger();
-        QCOMPARE(rig.opened, QList<QUrl>{QUrl::fromLocalFile(readme.fileName())});
-        QVERIFY(rig.prompter.messages.isEmpty());
     }
 
     void terminationSignalsArriveOnTheEventLoop()
