@@ -171,19 +171,19 @@ std::optional<XDesktop::Window> XDesktop::mainWindow() const
     return found;
 }
 
-bool XDesktop::trayIconEmbedded() const
+std::optional<QPoint> XDesktop::trayIconCentre() const
 {
     xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
     if (!owner)
-        return false;
+        return std::nullopt;
     const xcb_window_t trayWindow = owner->owner;
     std::free(owner);
     // trayer keeps the icons below its panel window, not below the selection
     // owner: look through every window that is not a direct child of the root.
     QList<xcb_window_t> pending{m_root};
-    bool embedded = false;
-    while (!pending.isEmpty() && !embedded) {
+    xcb_window_t icon = XCB_NONE;
+    while (!pending.isEmpty() && icon == XCB_NONE) {
         const xcb_window_t parent = pending.takeFirst();
         xcb_query_tree_reply_t *tree =
             xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
@@ -192,13 +192,24 @@ bool XDesktop::trayIconEmbedded() const
         const xcb_window_t *children = xcb_query_tree_children(tree);
         for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
             if (parent != m_root && isProgramWindow(children[i]))
-                embedded = true;
+                icon = children[i];
             if (children[i] != trayWindow)
                 pending.append(children[i]);
         }
         std::free(tree);
     }
-    return embedded;
+    if (icon == XCB_NONE)
+        return std::nullopt;
+    xcb_get_geometry_reply_t *geometry =
+        xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, icon), nullptr);
+    xcb_translate_coordinates_reply_t *origin = xcb_translate_coordinates_reply(
+        m_connection, xcb_translate_coordinates(m_connection, icon, m_root, 0, 0), nullptr);
+    std::optional<QPoint> centre;
+    if (geometry && origin)
+        centre = QPoint(origin->dst_x + geometry->width / 2, origin->dst_y + geometry->height / 2);
+    std::free(geometry);
+    std::free(origin);
+    return centre;
 }
 
 void XDesktop::requestClose(quint32 window) const

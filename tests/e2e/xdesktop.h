@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPoint>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -39,8 +40,9 @@ public:
     // The program's main window: the top-level normal window (not the splash)
     // of class "pastebasket".
     std::optional<Window> mainWindow() const;
-    // Whether a window of the program is embedded in the notification area.
-    bool trayIconEmbedded() const;
+    // The centre, on the screen, of the program's icon in the notification area;
+    // nullopt while none is embedded there.
+    std::optional<QPoint> trayIconCentre() const;
     // Asks the window to close as a window manager's close button does.
     void requestClose(quint32 window) const;
 
