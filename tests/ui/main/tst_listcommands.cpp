@@ -244,4 +244,4 @@ private slots:
 };
 
 QTEST_MAIN(TestListCommands)
-#include "test_listcommands.moc"
+#include "tst_listcommands.moc"

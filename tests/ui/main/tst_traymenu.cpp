@@ -112,4 +112,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestTrayMenu)
-#include "test_traymenu.moc"
+#include "tst_traymenu.moc"
