@@ -1,102 +1,88 @@
+#include "capture/clipboardhistory.h"
 #include "fakes/fakeclipboard.h"
 #include "fakes/fakeprompter.h"
 #include "platform/paths.h"
 #include "settings/settingskeys.h"
 #include "store/groupfile.h"
-#include "ui/main/exitsignals.h"
+#include "ui/groups/groupselectormodel.h"
 #include "ui/main/mainwindow.h"
+#include "ui/main/windowsettings.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <csignal>
-#include <memory>
 
 namespace {
 
-TextEntry entry(const char *text, qint16 protect = 0)
+TextEntry entry(const char *text, qint16 protect = 0, const char *caption = "")
 {
-    return TextEntry{QString::fromUtf8(text), protect, QString(), 0};
+    return TextEntry{QString::fromUtf8(text), protect, QString::fromUtf8(caption),
+                     qint16(*caption ? 1 : 0)};
 }
 
-// A main window over a fresh user folder; the desktop's tray and browser are
-// stand-ins the test controls.
+QStringList list(const char *semicolonSeparated)
+{
+    return QString::fromUtf8(semicolonSeparated).split(u';');
+}
+
+// Each item of a menu as "objectName|caption".
+QStringList itemsOf(const QMenu *menu)
+{
+    QStringList items;
+    for (const QAction *action : menu->actions())
+        items << action->objectName() + u'|' + action->text();
+    return items;
+}
+
+// A user folder with its settings, a fake clipboard and scripted dialogs; the
+// desktop's tray is a stand-in.
 struct Rig
 {
     explicit Rig(bool trayAvailable = true)
-        : paths(AppPaths::forUserFolder(dir.path()))
-        , settings(paths.iniFile)
     {
         QDir().mkpath(paths.dataFolder);
         QDir().mkpath(paths.tempFolder);
         settings.writeStartupDefaults();
-        env.trayAvailable = [this] { return tray; };
-        env.openUrl = [this](const QUrl &url) {
-            opened.append(url);
-            return browserWorks;
-        };
-        env.programFolder = dir.filePath(QStringLiteral("bin"));
-        tray = trayAvailable;
-    }
-
-    MainWindow &make()
-    {
-        window = std::make_unique<MainWindow>(paths, clipboard, &prompter, env);
-        return *window;
+        env.trayAvailable = [trayAvailable] { return trayAvailable; };
     }
     MainWindow &load()
     {
-        make().load();
+        window = std::make_unique<MainWindow>(paths, clipboard, &prompter, env);
+        window->load();
         return *window;
     }
-    template<typename T> T *child(const char *name) const
+    template<typename T = QWidget> T *child(const char *name) const
     {
         return window->findChild<T *>(QString::fromLatin1(name));
     }
-    QList<TextEntry> savedGroup(qint32 number) const
+    void writeGroup0(const QList<TextEntry> &entries) const
     {
-        QFile file(paths.groupFile(number));
-        return file.open(QIODevice::ReadOnly) ? parseGroup(file.readAll(), {}) : QList<TextEntry>();
+        QVERIFY(saveGroupFile(paths.groupFile(0), paths.tempGroupFile(), entries));
+    }
+    // Group 0's file as saved; the file goes, so the next write shows.
+    QList<TextEntry> takeSaved() const
+    {
+        QFile file(paths.groupFile(0));
+        const QList<TextEntry> saved =
+            file.open(QIODevice::ReadOnly) ? parseGroup(file.readAll(), {}) : QList<TextEntry>();
+        file.remove();
+        return saved;
     }
 
     QTemporaryDir dir;
-    AppPaths paths;
-    Settings settings;
+    AppPaths paths = AppPaths::forUserFolder(dir.path());
+    Settings settings{paths.iniFile};
     FakeClipboard clipboard;
     FakePrompter prompter;
     MainWindow::Environment env;
-    bool tray = true;
-    bool browserWorks = true;
-    QList<QUrl> opened;
     std::unique_ptr<MainWindow> window;
 };
-
-QStringList names(std::initializer_list<const char *> latin1)
-{
-    QStringList out;
-    for (const char *name : latin1)
-        out << QString::fromLatin1(name);
-    return out;
-}
-
-QStringList actionNames(const QMenu *menu)
-{
-    QStringList names;
-    for (const QAction *action : menu->actions())
-        names << action->objectName();
-    return names;
-}
 
 } // namespace
 
@@ -105,88 +91,39 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void controlsByName_data()
+    void controls_data()
     {
-        QTest::addColumn<QString>("name");
+        // The row's name is the control's objectName.
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("toolTip");
-        QTest::newRow("chkTopPos") << "chkTopPos"
-                                   << "Always on Top"
-                                   << "keep this window on top";
-        QTest::newRow("chkAutoGet") << "chkAutoGet"
-                                    << "Automatically"
-                                    << "get text from clipboard automatically";
-        QTest::newRow("lblMenu") << "lblMenu"
-                                 << "Menu"
-                                 << "";
-        QTest::newRow("lblListCounter") << "lblListCounter"
-                                        << "0"
-                                        << "counter of list";
-        QTest::newRow("btnProtect") << "btnProtect"
-                                    << "P #"
-                                    << "protect from Delete and clear";
-        QTest::newRow("btnNamed") << "btnNamed"
-                                  << "N @"
-                                  << "Another caption";
-        QTest::newRow("btnEdit") << "btnEdit"
-                                 << "Edit"
-                                 << "edit a selected text";
-        QTest::newRow("btnAdd") << "btnAdd"
-                                << "Add"
-                                << "add new text";
-        QTest::newRow("btnDelete") << "btnDelete"
-                                   << "Delete"
-                                   << "delete selected text except [P#] and [N@]";
-        QTest::newRow("btnClear") << "btnClear"
-                                  << "Clear"
-                                  << "clear list except [P#] and [N@]";
-        QTest::newRow("btnUp") << "btnUp"
-                               << ""
-                               << "move it up";
-        QTest::newRow("btnDown") << "btnDown"
-                                 << ""
-                                 << "move it down";
+        // clang-format off
+        QTest::newRow("chkTopPos") << "Always on Top" << "keep this window on top";
+        QTest::newRow("chkAutoGet") << "Automatically" << "get text from clipboard automatically";
+        QTest::newRow("lblMenu") << "Menu" << "";
+        QTest::newRow("lblListCounter") << "0" << "counter of list";
+        QTest::newRow("cobGroup") << "" << "";
+        QTest::newRow("lstText") << "" << "Selected text go into the clipboard, you may paste it.";
+        QTest::newRow("btnProtect") << "P #" << "protect from Delete and clear";
+        QTest::newRow("btnNamed") << "N @" << "Another caption";
+        QTest::newRow("btnEdit") << "Edit" << "edit a selected text";
+        QTest::newRow("btnAdd") << "Add" << "add new text";
+        QTest::newRow("btnDelete") << "Delete" << "delete selected text except [P#] and [N@]";
+        QTest::newRow("btnClear") << "Clear" << "clear list except [P#] and [N@]";
+        QTest::newRow("btnUp") << "" << "move it up";
+        QTest::newRow("btnDown") << "" << "move it down";
+        QTest::newRow("picTop") << "" << "";
+        QTest::newRow("picBottom") << "" << "";
+        QTest::newRow("timMain") << "" << "";
+        // clang-format on
     }
-    void controlsByName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QString, toolTip);
-        Rig rig;
-        MainWindow &w = rig.load();
-        QWidget *control = w.findChild<QWidget *>(name);
-        QVERIFY2(control, qPrintable(name));
-        if (auto *button = qobject_cast<QAbstractButton *>(control))
-            QCOMPARE(button->text(), caption);
-        else
-            QCOMPARE(qobject_cast<QLabel *>(control)->text(), caption);
-        QCOMPARE(control->toolTip(), toolTip);
-    }
-
-    void frameAndList()
+    void controls()
     {
         Rig rig;
-        MainWindow &w = rig.load();
-        QCOMPARE(w.objectName(), QStringLiteral("frmMain"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Pastebasket"));
-        auto *list = rig.child<QListView>("lstText");
-        QVERIFY(list);
-        QCOMPARE(list->toolTip(),
-                 QStringLiteral("Selected text go into the clipboard, you may paste it."));
-        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-        QVERIFY(rig.child<QComboBox>("cobGroup")->isVisibleTo(&w));
-        QVERIFY(rig.child<QWidget>("picTop") && rig.child<QWidget>("picBottom"));
-        auto *timer = rig.child<QTimer>("timMain");
-        QVERIFY(timer && timer->isActive());
-        QCOMPARE(timer->interval(), 200);
-
-        // Tab order runs through the buttons in their design order.
-        QStringList order;
-        QWidget *next = rig.child<QWidget>("btnProtect");
-        for (int i = 0; i < 8; ++i, next = next->nextInFocusChain())
-            order << next->objectName();
-        QCOMPARE(order, (names({"btnProtect", "btnNamed", "btnEdit", "btnAdd", "btnDelete",
-                                "btnClear", "btnUp", "btnDown"})));
+        const QObject *control =
+            rig.load().findChild<QObject *>(QLatin1String(QTest::currentDataTag()));
+        QVERIFY(control && rig.window->objectName() == u"frmMain");
+        QTEST(control->property("text").toString(), "caption");
+        QTEST(control->property("toolTip").toString(), "toolTip");
     }
 
     void loadAppliesTheSettings()
@@ -196,248 +133,228 @@ private slots:
         rig.settings.setValue(Setting::TopPos, QStringLiteral("1abc"));
         rig.settings.setValue(Setting::FontName, QStringLiteral("DejaVu Sans"));
         rig.settings.setValue(Setting::FontSize, QStringLiteral("14"));
-        rig.clipboard.put(QStringLiteral("copied before the start"));
-        QVERIFY(saveGroupFile(rig.paths.groupFile(0), rig.paths.tempGroupFile(),
-                              {entry("one"), entry("two", 1)}));
-
+        rig.settings.setValue(Setting::StartupGroup, QStringLiteral("2"));
+        rig.writeGroup0({entry("plain"), entry("kept", 1), entry("named", 0, "cap"),
+                         entry("odd flag", 2), entry("last")});
         MainWindow &w = rig.load();
-        QCOMPARE(rig.clipboard.content, QString());
+        // StartupGroup 2 keeps only the protected and captioned rows.
+        QCOMPARE(
+            w.controller().model().entriesInRowOrder(),
+            (QList<TextEntry>{entry("kept", 1), entry("named", 0, "cap"), entry("odd flag", 2)}));
+        QCOMPARE(rig.child("lblListCounter")->property("text").toString(), QStringLiteral("3"));
         QVERIFY(!rig.child<QAbstractButton>("chkAutoGet")->isChecked());
-        QVERIFY(rig.child<QAbstractButton>("chkTopPos")->isChecked());
-        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(rig.child<QListView>("lstText")->font().pointSize(), 14);
-        QCOMPARE(rig.child<QLabel>("lblListCounter")->text(), QStringLiteral("2"));
         // First run: the width of the button strip and a little more.
-        QCOMPARE(w.width(), rig.child<QWidget>("picBottom")->sizeHint().width() + 4);
-    }
+        QCOMPARE(w.width(), rig.child("picBottom")->sizeHint().width() + 4);
 
-    void alwaysOnTopKeepsTheWindowShown()
-    {
-        Rig rig;
-        MainWindow &w = rig.load();
+        // Turning "Always on Top" re-creates the native window, which must not stay hidden.
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        auto *box = rig.child<QAbstractButton>("chkTopPos");
-        for (bool on : {false, true}) {
-            box->setChecked(on);
+        for (const bool on : {true, false, true}) { // on at first: "1abc" counts as 1
+            rig.child<QAbstractButton>("chkTopPos")->setChecked(on);
             QCOMPARE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
             QVERIFY(w.isVisible());
         }
     }
 
-    void closeHidesWhileTheTrayIconIsShown()
+    // The window hides in the tray only while its icon is shown: with no
+    // notification area, or the icon turned off, it could never come back.
+    void startAndClose_data()
     {
-        Rig rig;
-        MainWindow &w = rig.load();
-        QVERIFY(w.isTrayIconShown());
-        QSignalSpy unloaded(&w, &MainWindow::unloaded);
-        w.show();
-        QVERIFY(!w.close());
-        QVERIFY(!w.isVisible());
-        QCOMPARE(unloaded.size(), 0);
-
-        // The tray's left click brings it back.
-        w.showWindow();
-        QVERIFY(w.isVisible());
-
-        // The exit commands end the program and save.
-        w.controller().model().appendEntry(entry("kept"));
-        w.exitApp();
-        QCOMPARE(unloaded.size(), 1);
-        QVERIFY(!w.isTrayIconShown());
-        QCOMPARE(rig.savedGroup(0), QList<TextEntry>{entry("kept")});
-        QCOMPARE(rig.settings.value(Setting::LastGroupNo), QStringLiteral("0"));
-        QCOMPARE(rig.settings.value(Setting::AutoGet), QStringLiteral("1"));
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<QString>("inTaskTray");
+        QTest::newRow("tray icon shown") << true << "1";
+        QTest::newRow("no tray available") << false << "1";
+        QTest::newRow("tray icon turned off") << true << "0";
     }
-
-    void closeEndsWithoutATray()
+    void startAndClose()
     {
-        // With no notification area the icon cannot be shown, and a hidden
-        // window could never be brought back: closing ends the program.
-        Rig rig(false);
-        MainWindow &w = rig.load();
-        QVERIFY(!w.isTrayIconShown());
-        QSignalSpy unloaded(&w, &MainWindow::unloaded);
-        w.show();
-        w.controller().model().appendEntry(entry("kept"));
-        QVERIFY(w.close());
-        QCOMPARE(unloaded.size(), 1);
-        QCOMPARE(rig.savedGroup(0), QList<TextEntry>{entry("kept")});
-        QVERIFY(!rig.settings.value(Setting::Width).isEmpty());
-    }
-
-    void closeEndsOnceTheIconIsTurnedOff()
-    {
-        Rig rig;
-        MainWindow &w = rig.load();
-        rig.settings.setValue(Setting::InTaskTray, QStringLiteral("0"));
-        rig.prompter.setupAnswers.push_back(true);
-        w.openSetup();
-        QVERIFY(!w.isTrayIconShown());
-        rig.settings.setValue(Setting::InTaskTray, QStringLiteral("1"));
-        rig.prompter.setupAnswers.push_back(false); // cancelled: nothing changes
-        w.openSetup();
-        QVERIFY(!w.isTrayIconShown());
-        rig.prompter.setupAnswers.push_back(true);
-        w.openSetup();
-        QVERIFY(w.isTrayIconShown());
-    }
-
-    void startupState_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<bool>("minimized");
-        QTest::newRow("in the tray") << true << false << false;
-        QTest::newRow("no tray") << false << true << true;
-    }
-    void startupState()
-    {
-        QFETCH(bool, tray);
-        QFETCH(bool, visible);
-        QFETCH(bool, minimized);
-        Rig rig(tray);
+        QFETCH(bool, trayAvailable);
+        QFETCH(QString, inTaskTray);
+        Rig rig(trayAvailable);
+        rig.settings.setValue(Setting::InTaskTray, inTaskTray);
         rig.settings.setValue(Setting::StartupState, QStringLiteral("1"));
         MainWindow &w = rig.load();
-        w.showAtStart();
-        QCOMPARE(w.isVisible(), visible);
-        QCOMPARE(w.isMinimized(), minimized);
+        const bool inTray = w.isTrayIconShown();
+        QCOMPARE(inTray, trayAvailable && inTaskTray == u"1");
+        w.showAtStart(); // minimized where it cannot hide
+        QCOMPARE(w.isVisible(), !inTray);
+        QCOMPARE(w.isMinimized(), !inTray);
+        w.showWindow(); // as on a left click on the tray icon
+        QVERIFY(w.isVisible() && !w.isMinimized());
+
+        QSignalSpy unloaded(&w, &MainWindow::unloaded);
+        w.controller().model().appendEntry(entry("kept"));
+        QCOMPARE(w.close(), !inTray);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(unloaded.size(), inTray ? 0 : 1);
+        w.exitApp(); // ends it in every case, and only once
+        QCOMPARE(unloaded.size(), 1);
+        QCOMPARE(rig.takeSaved(), QList<TextEntry>{entry("kept")});
+        QCOMPARE(rig.settings.value(Setting::LastGroupNo), QStringLiteral("0"));
     }
 
-    void exitWhileMaximizedSavesTheNormalGeometry()
+    void periodicSaveWritesOnlyChanges()
     {
         Rig rig;
-        rig.settings.setValue(Setting::Width, QStringLiteral("4500"));
-        rig.settings.setValue(Setting::Height, QStringLiteral("6000"));
-        rig.settings.setValue(Setting::Top, QStringLiteral("1500"));
-        rig.settings.setValue(Setting::Left, QStringLiteral("3000"));
-        MainWindow &w = rig.load();
-        QCOMPARE(w.geometry(), QRect(200, 100, 300, 400));
-        w.showMaximized();
-        QTRY_VERIFY(w.isMaximized());
-        w.exitApp();
-        QCOMPARE(rig.settings.value(Setting::WindowState), QStringLiteral("2"));
-        QCOMPARE(rig.settings.value(Setting::Width), QStringLiteral("4500"));
-        QCOMPARE(rig.settings.value(Setting::Height), QStringLiteral("6000"));
-        QCOMPARE(rig.settings.value(Setting::Top), QStringLiteral("1500"));
-        QCOMPARE(rig.settings.value(Setting::Left), QStringLiteral("3000"));
+        rig.writeGroup0({entry("a")});
+        MainController &c = rig.load().controller();
+        rig.clipboard.put(QStringLiteral("copied"));
+        c.loadGroup(0); // a load also empties the clipboard
+        QCOMPARE(rig.clipboard.content, QString());
+        rig.takeSaved();
+        const int ticks = ClipboardMonitor::kSaveAfterMs / ClipboardMonitor::kIntervalMs + 1;
+        const auto runUntilSave = [&c, ticks] {
+            for (int t = 0; t < ticks; ++t)
+                c.monitor().tick(false);
+        };
+        runUntilSave(); // unchanged since the load
+        QCOMPARE(rig.takeSaved(), QList<TextEntry>());
+        c.model().appendEntry(entry("b"));
+        runUntilSave();
+        QCOMPARE(rig.takeSaved(), (QList<TextEntry>{entry("a"), entry("b")}));
     }
 
-    void trayMenuItems()
+    // The new-group row names no group to come back to.
+    void newGroupRowIsNotTheLastGroup()
+    {
+        Rig rig;
+        MainWindow &w = rig.load();
+        GroupSelectorModel &selector = w.controller().groups().selector();
+        selector.setCurrentRow(selector.count() - 1);
+        w.exitApp();
+        QVERIFY(rig.settings.isEmpty(Setting::LastGroupNo));
+    }
+
+    void shownText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        const QString x = QStringLiteral("x");
+        const QString wide = QStringLiteral("\u3042");                // HIRAGANA A, two units wide
+        const QString widePair = QString::fromUcs4(U"\U00020B9F", 1); // wide, a surrogate pair
+        const QString dots = QStringLiteral("...");
+        // clang-format off
+        QTest::newRow("40 shown whole") << x.repeated(40) << x.repeated(40);
+        QTest::newRow("41 cut") << x.repeated(41) << x.repeated(40) + dots;
+        QTest::newRow("wide across the limit kept") << x + wide.repeated(25) << x + wide.repeated(20) + dots;
+        QTest::newRow("pair kept whole") << x + widePair.repeated(25) << x + widePair.repeated(20) + dots;
+        QTest::newRow("marker cut") << x.repeated(38) + QStringLiteral("\r\ny") << x.repeated(38) + QStringLiteral("[c") + dots;
+        // clang-format on
+    }
+    void shownText()
+    {
+        QFETCH(QString, text);
+        QTEST(TrayMenu::shownText(text), "shown");
+    }
+
+    // The tray menu lists the ten latest texts, oldest first; an item puts back the whole text.
+    void trayMenu()
     {
         Rig rig;
         MainWindow &w = rig.load();
         QMenu *menu = w.trayMenu();
-        QCOMPARE(menu->objectName(), QStringLiteral("mnuTaskTray"));
-        emit menu->aboutToShow();
-        QCOMPARE(actionNames(menu),
-                 (names({"mnuTaskTray_Open", "mnuTaskTray_Line1", "mnuTaskTray_ExitApp"})));
-
+        QStringList items =
+            list("mnuTaskTray_Open|&Open;mnuTaskTray_Line1|;mnuTaskTray_ExitApp|E&xit;"
+                 "mnuTaskTray_LineOfListClear|;mnuTaskTray_ListClear|&Clear the List below;"
+                 "mnuTaskTray_LineTopOfList|");
         ClipboardHistory &history = w.controller().monitor().history();
-        history.add(QStringLiteral("older"));
-        history.add(QStringLiteral("newer"));
+        for (int i = 1; i <= 11; ++i) {
+            history.add(QStringLiteral("t%1").arg(i));
+            if (i > 2)
+                items
+                    << QStringLiteral("mnuTaskTray_Text_%1|&%2> t%3").arg(i - 3).arg(i - 2).arg(i);
+        }
+        history.add(QStringLiteral("Tom & Jerry\r\n"));
+        items << QStringLiteral("mnuTaskTray_Text_9|&10> Tom && Jerry[cr]");
         emit menu->aboutToShow();
-        QCOMPARE(actionNames(menu), (names({"mnuTaskTray_Open", "mnuTaskTray_Line1",
-                                            "mnuTaskTray_ExitApp", "mnuTaskTray_LineOfListClear",
-                                            "mnuTaskTray_ListClear", "mnuTaskTray_LineTopOfList",
-                                            "mnuTaskTray_Text_0", "mnuTaskTray_Text_1"})));
-        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("&Open"));
-        QCOMPARE(menu->actions().at(2)->text(), QStringLiteral("E&xit"));
-        QCOMPARE(menu->actions().at(4)->text(), QStringLiteral("&Clear the List below"));
-        QVERIFY(menu->actions().at(6)->text().endsWith(QStringLiteral("older")));
-
-        menu->actions().at(7)->trigger();
-        QCOMPARE(rig.clipboard.content, QStringLiteral("newer"));
-
-        rig.prompter.messageAnswers.push_back(Prompter::Answer::Ok);
-        menu->actions().at(4)->trigger();
-        emit menu->aboutToShow();
-        QCOMPARE(menu->actions().size(), 3);
-
+        QCOMPARE(itemsOf(menu), items);
+        menu->actions().last()->trigger();
+        QCOMPARE(rig.clipboard.content, QStringLiteral("Tom & Jerry\r\n"));
         QSignalSpy unloaded(&w, &MainWindow::unloaded);
         menu->actions().at(2)->trigger();
         QCOMPARE(unloaded.size(), 1);
     }
 
-    void popupMenuStructure()
+    void trayClearListAsksOnlyForExactlyOne()
+    {
+        Rig rig;
+        FakePrompter prompter;
+        prompter.messageAnswers = {Prompter::Answer::Cancel, Prompter::Answer::Ok};
+        ClipboardHistory history;
+        history.add(QStringLiteral("a"));
+        rig.settings.setValue(Setting::MsgDelTasktrayMenuList, u"1");
+        QVERIFY(!TrayMenu::clearList(rig.settings, prompter, history)); // Cancel
+        QVERIFY(!TrayMenu::textItems(history).isEmpty());
+        QVERIFY(TrayMenu::clearList(rig.settings, prompter, history)); // Ok
+        QVERIFY(TrayMenu::textItems(history).isEmpty());
+        rig.settings.setValue(Setting::MsgDelTasktrayMenuList, u"1.0");
+        history.add(QStringLiteral("a"));
+        QVERIFY(TrayMenu::clearList(rig.settings, prompter, history)); // cleared without asking
+        QCOMPARE(prompter.messages.size(), 2);
+        QCOMPARE(prompter.messages.at(0).title + u'/' + prompter.messages.at(0).text,
+                 QStringLiteral("Confirm/clear the list below."));
+    }
+
+    void popupMenu()
     {
         Rig rig;
         MainWindow &w = rig.load();
-        QMenu *popup = w.popupMenu();
-        QCOMPARE(popup->objectName(), QStringLiteral("mnuPopup"));
-        QCOMPARE(actionNames(popup),
-                 (names({"mnuPopup_Group", "mnuPopup_Line1", "mnuPopup_Setup", "mnuPopup_ListFont",
-                         "mnuPopup_Line2", "mnuPopup_Help", "mnuPopup_ReadMe", "mnuPopup_Line5",
-                         "mnuPopup_Version", "mnuPopup_Line6", "mnuPopup_ExitApp"})));
-        QStringList captions;
-        for (const QAction *action : popup->actions())
-            captions << action->text();
-        QCOMPARE(captions,
-                 (names({"&Group", "", "&Settings", "&Font of the list", "", "Online &Help",
-                         "&Readme", "", "&About Pastebasket...", "", "E&xit"})));
-        QMenu *group = popup->actions().at(0)->menu();
-        QVERIFY(group);
-        QCOMPARE(actionNames(group),
-                 (names({"mnuPopup_Group_Name", "mnuPopup_Group_Copy", "mnuPopup_Group_ListUpDown",
-                         "mnuPopup_Group_Line1", "mnuPopup_Group_Remove"})));
-        QCOMPARE(group->actions().at(1)->text(), QStringLiteral("&Copy or Move, between groups "));
-
+        QCOMPARE(itemsOf(w.popupMenu()),
+                 list("mnuPopup_Group|&Group;mnuPopup_Line1|;mnuPopup_Setup|&Settings;"
+                      "mnuPopup_ListFont|&Font of the list;mnuPopup_Line2|;"
+                      "mnuPopup_Help|Online &Help;mnuPopup_ReadMe|&Readme;mnuPopup_Line5|;"
+                      "mnuPopup_Version|&About Pastebasket...;mnuPopup_Line6|;"
+                      "mnuPopup_ExitApp|E&xit"));
+        QMenu *group = w.popupMenu()->actions().at(0)->menu();
+        QCOMPARE(itemsOf(group),
+                 list("mnuPopup_Group_Name|&Name;mnuPopup_Group_Copy|&Copy or Move, between "
+                      "groups ;mnuPopup_Group_ListUpDown|&Order of Group list;"
+                      "mnuPopup_Group_Line1|;mnuPopup_Group_Remove|&Delete"));
         // The default group can be neither renamed nor deleted.
         w.openPopupMenu(QPoint(10, 10));
-        QVERIFY(!group->actions().at(0)->isEnabled());
-        QVERIFY(!group->actions().at(4)->isEnabled());
-        popup->close();
+        QVERIFY(!group->actions().at(0)->isEnabled() && !group->actions().at(4)->isEnabled());
     }
 
-    void listFontChooser()
+    void startPlacement_data()
+    {
+        QTest::addColumn<QString>("stored"); // Width,Height,Top,Left in twips
+        QTest::addColumn<QRect>("geometry"); // at -1,-1: placed by the window system
+        // clang-format off
+        QTest::newRow("first run: 189 wide, design height") << "" << QRect(-1, -1, 189, 288);
+        QTest::newRow("width 0 ignores the rest") << "0,3000,1500,1500" << QRect(-1, -1, 189, 288);
+        QTest::newRow("top and left 0: not placed") << "4500,6000,0,0" << QRect(-1, -1, 300, 400);
+        QTest::newRow("negative moved to the edge") << "4500,6000,-300,-15" << QRect(0, 0, 300, 400);
+        QTest::newRow("larger than the screen cut") << "30000,20000,150,150" << QRect(10, 10, 1024, 768);
+        // clang-format on
+    }
+    void startPlacement()
+    {
+        QFETCH(QString, stored);
+        Rig rig;
+        const SettingKey keys[] = {Setting::Width, Setting::Height, Setting::Top, Setting::Left};
+        for (int i = 0; i < 4; ++i)
+            rig.settings.setValue(keys[i], stored.split(u',').value(i));
+        const WindowSettings::Placement p =
+            WindowSettings::startPlacement(rig.settings, {210, 288}, 189, {1024, 768});
+        QTEST(QRect(p.position.value_or(QPoint(-1, -1)), p.size), "geometry");
+    }
+
+    void listFont()
     {
         Rig rig;
-        MainWindow &w = rig.load();
-        auto *list = rig.child<QListView>("lstText");
-        const QFont before = list->font();
-        rig.prompter.fontAnswers.push_back(std::nullopt);
-        w.chooseListFont();
-        QCOMPARE(list->font(), before);
-        QCOMPARE(rig.settings.value(Setting::FontName), QString());
+        const QFont fallback = WindowSettings::defaultListFont();
+        rig.settings.setValue(Setting::FontName, QStringLiteral("  "));
+        rig.settings.setValue(Setting::FontBold, QStringLiteral("1"));
+        QCOMPARE(WindowSettings::listFont(rig.settings, fallback), fallback);
+        // Whatever family stands in for Courier New, the columns must line up.
+        const QFontMetrics metrics(fallback);
+        QCOMPARE(metrics.horizontalAdvance(u'i'), metrics.horizontalAdvance(u'W'));
 
-        QFont chosen(QStringLiteral("DejaVu Serif"), 13);
-        chosen.setItalic(true);
-        rig.prompter.fontAnswers.push_back(chosen);
-        w.chooseListFont();
-        QCOMPARE(list->font().family(), QStringLiteral("DejaVu Serif"));
-        QCOMPARE(rig.settings.value(Setting::FontSize), QStringLiteral("13"));
-        QCOMPARE(rig.settings.value(Setting::FontItalic), QStringLiteral("1"));
-    }
-
-    void helpAndReadmeFallBackWhenNoBrowserRuns()
-    {
-        Rig rig;
-        rig.browserWorks = false;
-        MainWindow &w = rig.load();
-        w.findChild<QAction *>(QStringLiteral("mnuPopup_Help"))->trigger();
-        QCOMPARE(rig.opened.size(), 1);
-        QCOMPARE(rig.clipboard.content, rig.opened.at(0).toString());
-        QCOMPARE(rig.prompter.messages.size(), 1);
-        QCOMPARE(rig.prompter.messages.at(0).title, QStringLiteral("system error"));
-        QVERIFY(rig.prompter.messages.at(0).text.startsWith(QStringLiteral("ie don't run.\r\n")));
-
-        // No readme anywhere: its expected place is named, and no browser is asked.
-        w.findChild<QAction *>(QStringLiteral("mnuPopup_ReadMe"))->trigger();
-        QCOMPARE(rig.opened.size(), 1);
-        QCOMPARE(rig.prompter.messages.size(), 2);
-        QCOMPARE(rig.prompter.messages.at(1).text,
-                 QStringLiteral("ie is not opened...Please read the blow html yourself.\r\n") +
-                     rig.env.programFolder + QStringLiteral("/Readme.html"));
-    }
-
-    void terminationSignalsArriveOnTheEventLoop()
-    {
-        ExitSignals signals_;
-        QVERIFY(signals_.isActive());
-        QSignalSpy spy(&signals_, &ExitSignals::exitRequested);
-        std::raise(SIGTERM);
-        QVERIFY(spy.wait(2000));
-        QCOMPARE(spy.at(0).at(0).toInt(), SIGTERM);
+        // A size that cannot be used keeps the fallback's.
+        rig.settings.setValue(Setting::FontName, QStringLiteral("DejaVu Sans"));
+        rig.settings.setValue(Setting::FontSize, QStringLiteral("100000"));
+        const QFont font = WindowSettings::listFont(rig.settings, fallback);
+        QVERIFY(font.family() == u"DejaVu Sans" && font.bold() && font.pointSize() == 9);
     }
 };
 
