@@ -1,224 +1,161 @@
 #include "fakes/fakeclipboard.h"
 #include "fakes/fakeprompter.h"
-#include "platform/appinfo.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/edittextdialog.h"
 #include "ui/dialogs/nameddialog.h"
 #include "ui/dialogs/setupdialog.h"
 #include "ui/dialogs/twips.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QUrl>
+#include <QtTest>
+#include <QtWidgets>
 
-#include <memory>
-
-namespace {
 const QString kCancelled = QStringLiteral("<cancelled>");
-QString answer(const std::optional<QString> &result)
-{
-    return result.value_or(kCancelled);
-}
-
-template<typename T> T *child(QWidget *parent, const QString &name)
-{
-    T *found = parent->findChild<T *>(name);
-    if (!found)
-        qFatal("no %s", qPrintable(name));
-    return found;
-}
-template<typename T> T *child(QWidget *parent, const char *name)
-{
-    return child<T>(parent, QString::fromLatin1(name));
-}
-
-void showActive(QWidget *dialog)
-{
-    dialog->show();
-    dialog->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
-}
-
-void click(QWidget *dialog, const char *button)
-{
-    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
-}
-
-// How a dialog is left: a button's name, "Esc" or "close" for the close box.
-void leave(QWidget *dialog, QWidget *focused, const QString &how)
-{
-    if (how == QLatin1String("Esc"))
-        QTest::keyClick(focused, Qt::Key_Escape);
-    else if (how == QLatin1String("close"))
-        dialog->close();
-    else
-        QTest::mouseClick(child<QPushButton>(dialog, how), Qt::LeftButton);
-    QVERIFY(!dialog->isVisible());
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-const char *const kBoxes[] = {"chkAlarmDsp_Delete", "chkAlarmDsp_Claer",
-                              "chkAlarmDsp_DelTasktrayMenuList", "chkInTaskTray",
-                              "chkStartupState"};
-const SettingKey kBoxKeys[] = {Setting::MsgDelete, Setting::MsgClear,
-                               Setting::MsgDelTasktrayMenuList, Setting::InTaskTray,
-                               Setting::StartupState};
-} // namespace
 
 class TestDialogs : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Settings> m_settings;
+    QTemporaryDir m_dir;
+    const Settings m_settings{m_dir.filePath(QStringLiteral("x.ini"))};
     const QFont m_font{QStringLiteral("DejaVu Sans Mono"), 11};
 
+    template<typename T> static T *child(QWidget *parent, const char *name)
+    {
+        T *found = parent->findChild<T *>(QLatin1String(name));
+        return found ? found : (qFatal("no %s", name), nullptr);
+    }
+    static void click(QWidget *w, const char *name) { child<QAbstractButton>(w, name)->click(); }
+    static void showActive(QWidget *w)
+    {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+    }
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+    // Leaves a dialog that is still open by a button's name, "Esc" or "close" (the close box).
+    static void leave(QWidget *dialog, const QString &how)
+    {
+        QVERIFY(dialog->isVisible());
+        if (how == QLatin1String("Esc"))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        else if (how == QLatin1String("close"))
+            dialog->close();
+        else
+            click(dialog, qPrintable(how));
+        QVERIFY(!dialog->isVisible());
+    }
+    // A data row of text cells; nullptr stands for a cancelled dialog.
+    static void addRow(const char *name, std::initializer_list<const char *> cells)
+    {
+        QTestData &row = QTest::newRow(name);
+        for (const char *cell : cells)
+            row << (cell ? QString::fromUtf8(cell) : kCancelled);
+    }
     std::unique_ptr<EditTextDialog> openEdit(const QString &text)
     {
-        auto dialog = std::make_unique<EditTextDialog>(nullptr, *m_settings, text, m_font, false);
+        auto dialog = std::make_unique<EditTextDialog>(nullptr, m_settings, text, m_font, false);
         showActive(dialog.get());
         return dialog;
     }
-    static QPlainTextEdit *box(QWidget *dialog) { return child<QPlainTextEdit>(dialog, "txtEdit"); }
 
 private slots:
-    void init()
+    // Every test starts without a settings file.
+    void cleanup() { QFile::remove(m_settings.path()); }
+
+    void storedGeometry_data()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<Settings>(m_dir->filePath(QStringLiteral("x.ini")));
+        QTest::addColumn<QString>("stored"); // width|height|top|left in twips
+        QTest::addColumn<QRect>("applied");  // to QRect(10, 20, 300, 200)
+        const QRect unchanged(10, 20, 300, 200);
+        QTest::newRow("no width") << QStringLiteral("|1500|1500|1500") << unchanged;
+        QTest::newRow("zero width") << QStringLiteral("0|1500|1500|1500") << unchanged;
+        QTest::newRow("negative width") << QStringLiteral("-3000|1500|1500|1500") << unchanged;
+        QTest::newRow("0, blank") << QStringLiteral("6000|0|0|") << QRect(10, 20, 400, 200);
+        QTest::newRow("lenient") << QStringLiteral("1500x|1508|x|-750") << QRect(-50, 20, 100, 101);
+    }
+    void storedGeometry()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QRect, applied);
+        const QStringList v = stored.split(u'|');
+        const StoredGeometry parsed = parseStoredGeometry(v[0], v[1], v[2], v[3]);
+        QCOMPARE(applyStoredGeometry(QRect(10, 20, 300, 200), parsed), applied);
     }
 
-    void editTitle_data()
+    void clampToScreen()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("empty") << QString() << QStringLiteral("Add");
-        QTest::newRow("blanks") << QStringLiteral("   ") << QStringLiteral("Add");
-        QTest::newRow("tab") << QStringLiteral("\t") << QStringLiteral("Edit");
-    }
-    void editTitle()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, title);
-        QCOMPARE(EditTextDialog(nullptr, *m_settings, text, m_font, false).windowTitle(), title);
-    }
-
-    void editSelectsWholeTextAndNoButtonIsDefault()
-    {
-        auto dialog = openEdit(QStringLiteral("first\r\nsecond"));
-        QCOMPARE(box(dialog.get())->font().family(), m_font.family());
-        const QTextCursor cursor = box(dialog.get())->textCursor();
-        QCOMPARE(cursor.selectionStart(), 0);
-        QCOMPARE(cursor.selectionEnd(), 12);
-        for (QPushButton *button : dialog->findChildren<QPushButton *>())
-            QVERIFY(!button->isDefault() && !button->autoDefault());
-        // Enter makes a new line in place of the selected text and closes nothing.
-        QTest::keyClicks(box(dialog.get()), QStringLiteral("a"));
-        QTest::keyClick(box(dialog.get()), Qt::Key_Return);
-        QTest::keyClicks(box(dialog.get()), QStringLiteral("b "));
-        click(dialog.get(), "btnOK");
-        QCOMPARE(answer(dialog->result()), QStringLiteral("a\r\nb "));
+        // Cut to the screen and moved off its top-left corner; beyond the bottom right it stays.
+        const QSize screen(800, 600);
+        QCOMPARE(::clampToScreen(QRect(-40, -5, 2000, 900), screen), QRect(0, 0, 800, 600));
+        QCOMPARE(::clampToScreen(QRect(790, 590, 30, 20), screen), QRect(790, 590, 30, 20));
     }
 
     void editText_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("appended");
+        QTest::addColumn<QString>("typed"); // at the end, "\r" as Enter
         QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("expected");
-        const QString crlf = QStringLiteral("one\r\ntwo\r\n");
-        QTest::newRow("unchanged") << crlf << QString() << "btnOK" << crlf;
-        QTest::newRow("changed") << crlf << "3"
-                                 << "btnOK" << crlf + u'3';
+        // Enter makes a new line and closes nothing; the box shows LF, the text keeps CR LF.
+        addRow("changed", {"one\r\ntwo", "\r3", "btnOK", "Edit", "one\r\ntwo\r\n3"});
         // A lone CR cannot be shown as it is; untouched it must come back as it was.
-        QTest::newRow("lone CR") << "a\rb\r\nc" << QString() << "btnOK"
-                                 << "a\rb\r\nc";
-        QTest::newRow("no-break space") << "a\u00a0b"
-                                        << "!"
-                                        << "btnOK"
-                                        << "a\u00a0b!";
-        QTest::newRow("Cancel") << crlf << "3"
-                                << "btnCancel" << kCancelled;
-        QTest::newRow("Esc") << crlf << "3"
-                             << "Esc" << kCancelled;
-        QTest::newRow("close box") << crlf << "3"
-                                   << "close" << kCancelled;
+        addRow("lone CR untouched", {"a\rb\r\nc", "", "btnOK", "Edit", "a\rb\r\nc"});
+        addRow("no-break space", {"a\u00a0b", "!", "btnOK", "Edit", "a\u00a0b!"});
+        addRow("blanks are added", {"   ", "x", "btnOK", "Add", "   x"});
+        addRow("Cancel", {"one\r\ntwo", "3", "btnCancel", "Edit", nullptr});
+        addRow("Esc", {"one\r\ntwo", "3", "Esc", "Edit", nullptr});
+        addRow("close box", {"one\r\ntwo", "3", "close", "Edit", nullptr});
     }
     void editText()
     {
         QFETCH(QString, text);
-        QFETCH(QString, appended);
+        QFETCH(QString, typed);
         QFETCH(QString, how);
+        QFETCH(QString, title);
         QFETCH(QString, expected);
         auto dialog = openEdit(text);
-        QVERIFY(!box(dialog.get())->toPlainText().contains(u'\r'));
-        box(dialog.get())->moveCursor(QTextCursor::End);
-        QTest::keyClicks(box(dialog.get()), appended);
-        leave(dialog.get(), box(dialog.get()), how);
-        QCOMPARE(answer(dialog->result()), expected);
+        auto *edit = child<QPlainTextEdit>(dialog.get(), "txtEdit");
+        QCOMPARE(dialog->windowTitle(), title);
+        QVERIFY(!edit->toPlainText().contains(u'\r'));
+        // The whole text is selected, so typing replaces it.
+        QCOMPARE(edit->textCursor().selectedText().size(), edit->toPlainText().size());
+        edit->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit, typed);
+        leave(dialog.get(), how);
+        QCOMPARE(dialog->result().value_or(kCancelled), expected);
     }
 
-    void editGeometryKeptAfterCancel()
+    void editGeometry()
     {
         auto dialog = openEdit(QStringLiteral("x"));
         // The place is the frame's, the size the client area's, as move() and resize() take them.
         dialog->resize(400, 250);
         dialog->move(30, 45);
-        leave(dialog.get(), box(dialog.get()), QStringLiteral("close"));
-        QCOMPARE(m_settings->value(Setting::EditTextWidth), QStringLiteral("6000"));
-        QCOMPARE(m_settings->value(Setting::EditTextHeight), QStringLiteral("3750"));
-        QCOMPARE(m_settings->value(Setting::EditTextTop), QStringLiteral("675"));
-        QCOMPARE(m_settings->value(Setting::EditTextLeft), QStringLiteral("450"));
+        leave(dialog.get(), QStringLiteral("close")); // kept after a cancel too
+        QCOMPARE(contents(m_settings.path()),
+                 "[WindowSize]\r\nEditText_Width=6000\r\nEditText_Height="
+                 "3750\r\nEditText_Top=675\r\nEditText_Left=450\r\n");
         dialog = openEdit(QStringLiteral("x"));
         QCOMPARE(QRect(dialog->pos(), dialog->size()), QRect(30, 45, 400, 250));
 
         // Too wide for the screen and off its top-left corner: cut and moved in.
-        const QSize screen = primaryScreenSize();
-        m_settings->setValue(Setting::EditTextWidth, Twips::fromPixels(screen.width() + 500));
-        m_settings->setValue(Setting::EditTextTop, QStringLiteral("-600"));
-        m_settings->setValue(Setting::EditTextLeft, QStringLiteral("-1500"));
+        m_settings.setValue(Setting::EditTextWidth, QStringLiteral("999999"));
+        m_settings.setValue(Setting::EditTextTop, QStringLiteral("-600"));
+        m_settings.setValue(Setting::EditTextLeft, QStringLiteral("-1500"));
         dialog = openEdit(QStringLiteral("x"));
-        QCOMPARE(QRect(dialog->pos(), dialog->size()), QRect(0, 0, screen.width(), 250));
-    }
+        QCOMPARE(QRect(dialog->pos(), dialog->size()),
+                 QRect(0, 0, primaryScreenSize().width(), 250));
 
-    void editMinimumSizeKeepsButtonsInCorner()
-    {
-        auto dialog = openEdit(QStringLiteral("x"));
-        QWidget *strip = child<QWidget>(dialog.get(), "picBottomR");
-        QCOMPARE(child<QPushButton>(dialog.get(), "btnOK")->parentWidget(), strip);
+        // Never smaller than the buttons need; they stay in the lower right corner.
         QVERIFY(dialog->minimumWidth() >= 229 && dialog->minimumHeight() >= 164);
-        for (const QSize size : {QSize(10, 10), QSize(600, 400)}) {
-            dialog->resize(size);
-            QTRY_COMPARE(dialog->size(), size.expandedTo(dialog->minimumSize()));
-            QTRY_COMPARE(strip->geometry().bottomRight(), dialog->rect().bottomRight());
-            QVERIFY(box(dialog.get())->geometry().bottom() < strip->geometry().top());
-        }
-    }
-
-    void editModal()
-    {
-        QTimer::singleShot(0, this, [] {
-            QWidget *dialog = QApplication::activeModalWidget();
-            QTest::keyClicks(box(dialog), QStringLiteral("typed"));
-            click(dialog, "btnOK");
-        });
-        const auto typed = EditTextDialog::edit(nullptr, *m_settings, QString(), m_font, true);
-        QCOMPARE(answer(typed), QStringLiteral("typed"));
+        dialog->resize(10, 10);
+        QTRY_COMPARE(dialog->size(), dialog->minimumSize());
+        QWidget *strip = child<QPushButton>(dialog.get(), "btnOK")->parentWidget();
+        QTRY_COMPARE(strip->geometry().bottomRight(), dialog->rect().bottomRight());
     }
 
     void caption_data()
@@ -227,32 +164,14 @@ private slots:
         QTest::addColumn<QString>("typed"); // replaces the selected caption
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("OK as typed") << "old"
-                                     << "  new "
-                                     << "btnOK"
-                                     << "  new ";
-        QTest::newRow("OK empty") << "old"
-                                  << ""
-                                  << "btnOK"
-                                  << "";
-        QTest::newRow("Remove") << "old"
-                                << "typed"
-                                << "btnClear"
-                                << "";
-        QTest::newRow("Cancel") << "old"
-                                << "typed"
-                                << "btnCancel" << kCancelled;
-        QTest::newRow("Esc") << "old"
-                             << "typed"
-                             << "Esc" << kCancelled;
-        QTest::newRow("close box") << "old"
-                                   << "typed"
-                                   << "close" << kCancelled;
-        QTest::newRow("typing stops at 64")
-            << "" << QString(70, u'c') << "btnOK" << QString(64, u'c');
+        addRow("OK as typed", {"old", "  new ", "btnOK", "  new "});
+        addRow("OK empty", {"old", "", "btnOK", ""});
+        addRow("Remove", {"old", "typed", "btnClear", ""});
+        addRow("Cancel", {"old", "typed", "btnCancel", nullptr});
+        const QByteArray c64(64, 'c'), c70(70, 'c'), c80(80, 'c');
+        addRow("typing stops at 64", {"", c70.data(), "btnOK", c64.data()});
         // Opening the dialog must not cut a longer caption stored earlier.
-        QTest::newRow("long stored caption")
-            << QString(80, u's') << QString(80, u's') << "btnOK" << QString(80, u's');
+        addRow("long stored caption", {c80.data(), c80.data(), "btnOK", c80.data()});
     }
     void caption()
     {
@@ -262,14 +181,12 @@ private slots:
         QFETCH(QString, expected);
         NamedDialog dialog(nullptr, QStringLiteral("text"), stored, false);
         showActive(&dialog);
-        QLineEdit *line = child<QLineEdit>(&dialog, "txtNamed");
-        QCOMPARE(line->selectedText(), stored);
+        auto *line = child<QLineEdit>(&dialog, "txtNamed");
         QTest::keyClick(line, Qt::Key_Delete);
         QTest::keyClicks(line, typed);
         QTest::keyClick(line, Qt::Key_Return); // no default button to press
-        QVERIFY(dialog.isVisible());
-        leave(&dialog, line, how);
-        QCOMPARE(answer(dialog.result()), expected);
+        leave(&dialog, how);
+        QCOMPARE(dialog.result().value_or(kCancelled), expected);
     }
 
     void captionShowsTextPlainAndFitted()
@@ -277,165 +194,68 @@ private slots:
         NamedDialog dialog(nullptr, QStringLiteral("<b>x</b>\r\n2\r\n3\r\n4"), QString(), false);
         QCOMPARE(child<QLabel>(&dialog, "lblText")->text(), QStringLiteral("<b>x</b>\n2\n3\u2026"));
         QCOMPARE(child<QLabel>(&dialog, "lblText")->textFormat(), Qt::PlainText);
-        QCOMPARE(child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Caption:"));
-        QCOMPARE(child<QLabel>(&dialog, "Label2")->text(), QStringLiteral("Text:"));
-        const QFontMetrics metrics(dialog.font());
-        const int width = metrics.horizontalAdvance(QString(20, u'x'));
-        for (const QString &text : {QString(200, u'x'), QStringLiteral("word ").repeated(60)}) {
-            const QStringList lines =
-                NamedDialog::fitText(text, dialog.font(), width, 3).split(u'\n');
-            QCOMPARE(lines.size(), 3);
-            QVERIFY(lines.last().endsWith(QChar(0x2026)));
-            for (const QString &line : lines)
-                QVERIFY2(metrics.horizontalAdvance(line.trimmed()) <= width, qPrintable(line));
-        }
+        // A long word wraps anywhere, words at their ends; the third line ends cut.
+        const QString text = QString(40, u'x') + QStringLiteral(" word").repeated(60);
+        const QStringList lines = NamedDialog::fitText(text, dialog.font(), 150, 3).split(u'\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        for (const QString &line : lines)
+            QVERIFY(QFontMetrics(dialog.font()).horizontalAdvance(line.trimmed()) <= 150);
     }
 
-    void setupBoxesGoByNumber_data()
+    void setup()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("ticked");
-        for (const char *value : {"1", "1.0", "1abc"})
-            QTest::newRow(value) << QString::fromLatin1(value) << true;
-        for (const char *value : {"", "0", "1.5", "2"})
-            QTest::newRow(value) << QString::fromLatin1(value) << false;
-    }
-    void setupBoxesGoByNumber()
-    {
-        QFETCH(QString, value);
-        QFETCH(bool, ticked);
-        for (std::size_t i = 0; i < std::size(kBoxKeys); ++i) {
-            init();
-            m_settings->setValue(kBoxKeys[i], value);
-            SetupDialog dialog(nullptr, *m_settings, false);
-            for (std::size_t j = 0; j < std::size(kBoxes); ++j)
-                QCOMPARE(child<QCheckBox>(&dialog, kBoxes[j])->isChecked(), i == j && ticked);
-        }
-    }
-
-    void setupStartupGroup_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("option");
-        QTest::newRow("empty") << QString() << 0;
-        QTest::newRow("2.5 to even") << QStringLiteral("2.5") << 2;
-        QTest::newRow("0.5 to even") << QStringLiteral("0.5") << 0;
-        QTest::newRow("1.5 to even") << QStringLiteral("1.5") << 2;
-        // The program starts with the default group for any other number.
-        QTest::newRow("7") << QStringLiteral("7") << 1;
-        QTest::newRow("-1") << QStringLiteral("-1") << 1;
-    }
-    void setupStartupGroup()
-    {
-        QFETCH(QString, value);
-        QFETCH(int, option);
-        m_settings->setValue(Setting::StartupGroup, value);
-        SetupDialog dialog(nullptr, *m_settings, false);
-        for (int i = 0; i < 3; ++i) {
-            const QString name = QStringLiteral("optStartupGroup_%1").arg(i);
-            QCOMPARE(child<QRadioButton>(&dialog, name)->isChecked(), i == option);
-        }
-        click(&dialog, "btnOK");
-        QCOMPARE(m_settings->value(Setting::StartupGroup), QString::number(option));
-    }
-
-    void setupOkWritesPlainValuesInOrder()
-    {
-        m_settings->setValue(Setting::MsgClear, QStringLiteral("1.0"));
+        // The boxes go by the number: "1.0" ticks as "1" does, "1.5" and "" do not.
+        const std::pair<SettingKey, const char *> stored[] = {
+            {Setting::MsgDelete, "1.0"},           {Setting::MsgClear, "1.5"},
+            {Setting::MsgDelTasktrayMenuList, ""}, {Setting::InTaskTray, "1"},
+            {Setting::StartupState, "0"},          {Setting::StartupGroup, "2.5"}};
+        for (const auto &[key, value] : stored)
+            m_settings.setValue(key, QString::fromLatin1(value));
+        const QByteArray before = contents(m_settings.path());
+        SetupDialog cancelled(nullptr, m_settings, false);
+        click(&cancelled, "chkStartupState");
+        click(&cancelled, "btnCancel");
+        QCOMPARE(contents(m_settings.path()), before);
         QTimer::singleShot(0, this, [] {
-            QWidget *dialog = QApplication::activeModalWidget();
-            child<QCheckBox>(dialog, "chkStartupState")->click();
-            child<QRadioButton>(dialog, "optStartupGroup_1")->click();
-            click(dialog, "btnOK");
+            click(QApplication::activeModalWidget(), "chkStartupState");
+            click(QApplication::activeModalWidget(), "btnOK");
         });
-        QVERIFY(SetupDialog::run(nullptr, *m_settings, true));
-        QCOMPARE(contents(m_settings->path()),
-                 "[Setup]\r\nMsg_Clear=1\r\nMsg_Delete=0\r\nMsg_DelTasktrayMenuList=0\r\n"
-                 "In_TaskTray=0\r\nStartupState=1\r\nStartupGroup=1\r\n");
+        QVERIFY(SetupDialog::run(nullptr, m_settings, true));
+        QCOMPARE(contents(m_settings.path()),
+                 "[Setup]\r\nMsg_Delete=1\r\nMsg_Clear=0\r\nMsg_DelTasktrayMenuList=0\r\n"
+                 "In_TaskTray=1\r\nStartupState=1\r\nStartupGroup=2\r\n");
+        // Any other group number starts with the default group.
+        for (const auto &[value, option] : {std::pair(u"3", 1), std::pair(u"-1", 1)})
+            QCOMPARE(SetupDialog::startupGroupOption(value), option);
     }
 
-    void setupCancelWritesNothing_data()
-    {
-        QTest::addColumn<QString>("how");
-        for (const char *how : {"btnCancel", "Esc", "close"})
-            QTest::newRow(how) << QString::fromLatin1(how);
-    }
-    void setupCancelWritesNothing()
-    {
-        QFETCH(QString, how);
-        m_settings->setValue(Setting::MsgDelete, QStringLiteral("1.0"));
-        m_settings->setValue(Setting::StartupGroup, QStringLiteral("2.5"));
-        const QByteArray before = contents(m_settings->path());
-        SetupDialog dialog(nullptr, *m_settings, false);
-        showActive(&dialog);
-        for (const char *name : kBoxes)
-            child<QCheckBox>(&dialog, name)->click();
-        child<QRadioButton>(&dialog, "optStartupGroup_0")->click();
-        leave(&dialog, &dialog, how);
-        QCOMPARE(contents(m_settings->path()), before);
-    }
-
-    void setupTabOrder()
-    {
-        m_settings->setValue(Setting::StartupGroup, QStringLiteral("1"));
-        SetupDialog dialog(nullptr, *m_settings, false);
-        for (const char *frame : {"Frame1", "Frame2", "Frame3", "Frame4"})
-            QVERIFY(child<QGroupBox>(&dialog, frame));
-        showActive(&dialog);
-        QStringList visited{QApplication::focusWidget()->objectName()};
-        for (int i = 0; i < 8; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited.append(QApplication::focusWidget()->objectName());
-        }
-        // The options are entered at the selected one.
-        QCOMPARE(visited.join(u' '),
-                 QStringLiteral("btnOK btnCancel chkAlarmDsp_Delete chkAlarmDsp_Claer "
-                                "chkInTaskTray chkAlarmDsp_DelTasktrayMenuList chkStartupState "
-                                "optStartupGroup_1 btnOK"));
-    }
-
-    void about_data()
-    {
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("browser opens") << true;
-        QTest::newRow("no browser") << false;
-    }
     void about()
     {
-        QFETCH(bool, opens);
         FakeClipboard clipboard;
-        clipboard.put(QStringLiteral("before"));
         FakePrompter prompter;
         QList<QUrl> opened;
-        AboutDialog dialog(nullptr, clipboard, prompter, false, [&](const QUrl &url) {
-            opened.append(url);
-            return opens;
-        });
+        // The first attempt opens a browser, the next finds none.
+        AboutDialog dialog(nullptr, clipboard, prompter, false,
+                           [&](const QUrl &url) { return (opened << url).size() == 1; });
         showActive(&dialog);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("About Pastebasket"));
+        QCOMPARE(child<QLabel>(&dialog, "lblAppName")->text(), QStringLiteral("Pastebasket"));
         QCOMPARE(child<QLabel>(&dialog, "lblVersion")->text(), QStringLiteral("ver.1.1.0"));
-        QCOMPARE(child<QLabel>(&dialog, "lblAppName")->font().pointSize(), 18);
-        QCOMPARE(child<QLabel>(&dialog, "Label6")->text(),
-                 QStringLiteral("Orvendel Software URL: "));
-
-        QTest::mouseClick(child<QLabel>(&dialog, "lblEmail"), Qt::LeftButton);
-        QVERIFY(opened.isEmpty());
-        QLabel *url = child<QLabel>(&dialog, "lblURL");
-        url->setText(QStringLiteral("  https://example.org/a  "));
-        QTest::mouseClick(url, Qt::LeftButton);
-        QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://example.org/a"))});
-        QCOMPARE(clipboard.content, QLatin1String(opens ? "before" : "https://example.org/a"));
-        QCOMPARE(prompter.messages.size(), opens ? 0 : 1);
-        if (!opens) {
-            QCOMPARE(prompter.messages[0].text,
-                     QStringLiteral("copied URL into the clipboard, you may paste to the address "
-                                    "bar of your web browser."));
-            QCOMPARE(prompter.messages[0].title, QStringLiteral("copied"));
+        // The address is opened without the blanks around it; when no browser opens it is
+        // copied, with a message.
+        const QString address = QStringLiteral("https://example.org/a");
+        auto *url = child<QLabel>(&dialog, "lblURL");
+        url->setText(u"  " + address + u"  ");
+        for (const QString &copied : {QString(), address}) {
+            QTest::mouseClick(url, Qt::LeftButton);
+            QCOMPARE(clipboard.content, copied);
         }
-        QCOMPARE(child<QLabel>(&dialog, "Label4")->text(), QStringLiteral("email: "));
-        QVERIFY(child<QLabel>(&dialog, "imgThisIcon"));
+        QCOMPARE(opened, QList<QUrl>(2, QUrl(address)));
+        QCOMPARE(prompter.messages.size(), 1);
+        QCOMPARE(prompter.messages[0].title + u'|' + prompter.messages[0].text,
+                 QStringLiteral("copied|copied URL into the clipboard, you may paste to the "
+                                "address bar of your web browser."));
         // OK is the default button here: Enter closes the box.
-        QVERIFY(child<QPushButton>(&dialog, "btnOk")->isDefault());
         QTest::keyClick(&dialog, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
