@@ -2,11 +2,10 @@
 
 #include "store/textentry.h"
 
+#include <QFile>
 #include <QList>
 #include <QMetaType>
 #include <QTest>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(TextEntry)
 
@@ -19,9 +18,18 @@ inline TextEntry te(QStringView text, qint16 protect = 0, QStringView caption = 
 // Readable failure output for QCOMPARE of entries and lists of entries.
 inline char *toString(const TextEntry &e)
 {
-    const std::unique_ptr<char[]> text(QTest::toPrettyUnicode(e.text));
-    const std::unique_ptr<char[]> caption(QTest::toPrettyUnicode(e.caption));
-    const QByteArray out = QByteArray(text.get()) + ", " + QByteArray::number(e.protectFlag) +
-                           ", " + caption.get() + ", " + QByteArray::number(e.namedFlag);
-    return qstrdup(out.constData());
+    return QTest::toPrettyUnicode(QString(e.text + u", " + QString::number(e.protectFlag) + u", " +
+                                          e.caption + u", " + QString::number(e.namedFlag)));
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+inline void writeBytes(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
 }
