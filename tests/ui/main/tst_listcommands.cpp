@@ -171,6 +171,17 @@ private slots:
             QCOMPARE(env.prompter.lastFont.pointSize(), 17);
     }
 
+    // An empty text (from a hand-edited file) matched an empty lastClipText and
+    // wiped whatever the user had on the clipboard.
+    void deletingAnEmptyTextKeepsTheClipboard()
+    {
+        Env env(QStringLiteral("a,"), Rows{1});
+        env.last.clear();
+        env.settings.setValue(Setting::MsgDelete, QStringLiteral("0"));
+        env.commands.deleteSelected();
+        QCOMPARE(env.entries(), QStringLiteral("a"));
+        QCOMPARE(env.clipboard.content, QStringLiteral("clip"));
+    }
     void addAtRowLimitAsksNothing()
     {
         Env env(QStringLiteral("a"), {});

@@ -6,6 +6,7 @@
 #include "store/groupfile.h"
 #include "ui/groups/groupselectormodel.h"
 #include "ui/main/mainwindow.h"
+#include "ui/main/popupmenu.h"
 #include "ui/main/windowsettings.h"
 
 #include <QAbstractButton>
@@ -91,6 +92,26 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    // With no browser, help leaves its (trimmed) address on the clipboard; the readme
+    // message names the file, also when the opener would claim success for a missing one.
+    void browserFallbacks()
+    {
+        FakeClipboard clipboard;
+        FakePrompter prompter;
+        BrowserCommands::openHelp(QStringLiteral(" https://h.example/ "), clipboard, prompter,
+                                  [](const QUrl &) { return false; });
+        BrowserCommands::openReadme(QStringLiteral("/nowhere/Readme.html"), prompter,
+                                    [](const QUrl &) { return true; });
+        QCOMPARE(clipboard.content, QStringLiteral("https://h.example/"));
+        QCOMPARE(prompter.messages.size(), 2);
+        QCOMPARE(prompter.messages[0].text,
+                 QStringLiteral("ie don't run.\r\nI copied URL into the clipboard, you may paste "
+                                "to the address bar of your web browser."));
+        QCOMPARE(prompter.messages[1].text,
+                 QStringLiteral("ie is not opened...Please read the blow html "
+                                "yourself.\r\n/nowhere/Readme.html"));
+        QCOMPARE(prompter.messages[1].title, QStringLiteral("system error"));
+    }
     void controls_data()
     {
         // The row's name is the control's objectName.
