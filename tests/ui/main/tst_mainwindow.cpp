@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -407,6 +408,35 @@ private slots:
         QCOMPARE(list->font().family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(rig.settings.value(Setting::FontSize), QStringLiteral("13"));
         QCOMPARE(rig.settings.value(Setting::FontItalic), QStringLiteral("1"));
+    }
+
+    // The window's own dialogs, as the program shows them (no stand-in prompter).
+    void popupCommandsOpenTheirDialogs_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("about") << QStringLiteral("mnuPopup_Version") << QStringLiteral("frmAbout");
+        QTest::newRow("order") << QStringLiteral("mnuPopup_Group_ListUpDown")
+                               << QStringLiteral("frmGroupOrder");
+        QTest::newRow("copy") << QStringLiteral("mnuPopup_Group_Copy")
+                              << QStringLiteral("frmGroupCopy");
+    }
+    void popupCommandsOpenTheirDialogs()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, dialog);
+        Rig rig;
+        rig.window = std::make_unique<MainWindow>(rig.paths, rig.clipboard, nullptr, rig.env);
+        rig.window->load();
+        QString shown;
+        QTimer::singleShot(0, rig.window.get(), [&shown] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                shown = modal->objectName();
+                modal->close();
+            }
+        });
+        rig.window->findChild<QAction *>(action)->trigger();
+        QCOMPARE(shown, dialog);
     }
 
     void helpAndReadmeFallBackWhenNoBrowserRuns()
