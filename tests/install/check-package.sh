@@ -4,7 +4,7 @@
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
-need dpkg-deb readelf Xvfb
+need dpkg-deb readelf Xvfb xclip xdotool xprop
 deb=$1
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = pastebasket ] || fail "package name is $(field Package)"
