@@ -54,7 +54,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(head -n1 "$work/display")
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 

@@ -95,9 +95,9 @@ smoke_run() {
         XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
         ASAN_OPTIONS=detect_leaks=0 "$program" >"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
-    local folder="$home/data/Orvendel Software/Pastebasket" i
+    local folder="$home/data/Orvendel Software/Pastebasket"
     local ini=$folder/Pastebasket.ini
-    for i in $(seq 150); do
+    for _ in $(seq 150); do
         [ -f "$ini" ] && break
         kill -0 "$PROGRAM_PID" 2>/dev/null || break
         sleep 0.1
@@ -123,7 +123,7 @@ smoke_run() {
 
     # The window's load empties the clipboard, so the text goes there only
     # once the window is up.
-    for i in $(seq 150); do
+    for _ in $(seq 150); do
         main_window_shown && break
         kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/program.log" >&2; fail "$program ended"; }
         sleep 0.1
