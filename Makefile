@@ -2,7 +2,8 @@
 # missing from Debian's packages, so a fresh machine needs nothing by hand.
 # Also: `make install` / `make uninstall` (PREFIX, default /usr/local; DESTDIR is
 # honoured), `make package` (a Debian package from the release build),
-# `make package-test` (checks that package) and `make icons` (redraws the PNGs).
+# `make package-test` (checks that package), `make icons` (redraws the PNGs) and
+# `make demo` (takes the pictures in docs/screenshots/ from the release build).
 
 BUILD_DIR      ?= build/release
 TEST_BUILD_DIR ?= build/test
@@ -11,11 +12,12 @@ CMAKE          ?= cmake
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
-                fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file
+                fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file \
+                imagemagick openbox
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench clean install uninstall package package-test icons
+.PHONY: all deps build run test bench clean install uninstall package package-test icons demo
 
 all: build
 
@@ -85,6 +87,9 @@ package-test: package
 
 icons: deps
 	data/icons/render-icons.sh
+
+demo: build
+	bash tools/demo.sh $(BUILD_DIR)/src/app/pastebasket docs/screenshots
 
 clean:
 	rm -rf build

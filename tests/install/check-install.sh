@@ -15,7 +15,7 @@ cp "$build/install_manifest.txt" "$WORK/installed-files.txt"
 check_tree "$prefix" ""
 
 if [ "${2:-}" = start ]; then
-    need Xvfb
+    need Xvfb xclip xdotool xprop
     smoke_run "$prefix/bin/pastebasket"
     exit
 fi

@@ -67,44 +67,81 @@ start_xvfb() {
     DISPLAY=:$(head -n1 "$WORK/display")
 }
 
-# smoke_run PROGRAM: the program starts on a fresh X display with an empty home
-# and runs its start-up, which leaves its settings file, readable by the user
-# alone, in the data folder. It is ended once that has been seen. Returns 77
-# when the program ends by itself, cleanly, before writing anything.
+# The program's main window is on the screen: a viewable window of that title
+# that is not the splash, which has the same title.
+main_window_shown() {
+    local id types
+    for id in $(xdotool search --onlyvisible --name '^Pastebasket$' 2>/dev/null); do
+        types=$(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue # just gone
+        [[ $types == *NORMAL* && $types != *SPLASH* ]] && return 0
+    done
+    return 1
+}
+
+# smoke_run PROGRAM: the program starts on a fresh X display with an empty home,
+# writes its settings file (readable by the user alone), shows its window and
+# takes in a text put on the clipboard; ended with SIGTERM, it saves that text
+# in the default group's file. Returns 77 when the program ends by itself,
+# cleanly, before writing anything.
 smoke_run() {
     local program=$1 home=$WORK/home
     mkdir -p "$home/data" "$home/config" "$home/run"
     chmod 700 "$home/run"
     start_xvfb
+    export DISPLAY
     # Nothing of the caller's session may leak in: no offscreen platform, no
     # Wayland display, not the caller's data.
     env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_DATA_HOME="$home/data" \
         XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
         ASAN_OPTIONS=detect_leaks=0 "$program" >"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
-    local ini="$home/data/Orvendel Software/Pastebasket/Pastebasket.ini" i
-    for i in $(seq 150); do
+    local folder="$home/data/Orvendel Software/Pastebasket"
+    local ini=$folder/Pastebasket.ini
+    for _ in $(seq 150); do
         [ -f "$ini" ] && break
         kill -0 "$PROGRAM_PID" 2>/dev/null || break
         sleep 0.1
     done
-    if [ -f "$ini" ]; then
-        [ "$(stat -c %a "$ini")" = 600 ] || fail "the settings file has mode $(stat -c %a "$ini")"
-        echo "ok: $program started and wrote its settings file"
-        return 0
+    if [ ! -f "$ini" ]; then
+        if kill -0 "$PROGRAM_PID" 2>/dev/null; then
+            cat "$WORK/program.log" >&2
+            fail "$program runs but wrote no settings file within 15 s"
+        fi
+        local status=0
+        wait "$PROGRAM_PID" || status=$?
+        PROGRAM_PID=
+        if [ "$status" -ne 0 ]; then
+            cat "$WORK/program.log" >&2
+            fail "$program ended with status $status"
+        fi
+        # A program built without its start-up yet ends at once and cleanly.
+        echo "SKIP: $program ended at once without a settings file; its start-up is not built in"
+        return 77
     fi
-    if kill -0 "$PROGRAM_PID" 2>/dev/null; then
-        cat "$WORK/program.log" >&2
-        fail "$program runs but wrote no settings file within 15 s"
-    fi
+    [ "$(stat -c %a "$ini")" = 600 ] || fail "the settings file has mode $(stat -c %a "$ini")"
+    echo "ok: $program started and wrote its settings file"
+
+    # The window's load empties the clipboard, so the text goes there only
+    # once the window is up.
+    for _ in $(seq 150); do
+        main_window_shown && break
+        kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/program.log" >&2; fail "$program ended"; }
+        sleep 0.1
+    done
+    main_window_shown || fail "$program showed no main window within 15 s"
+    local text="smoke text $$ $RANDOM"
+    # xclip stays in the background to serve the text until the server ends.
+    printf %s "$text" | xclip -selection clipboard >/dev/null 2>&1 || fail "xclip failed"
+    # The clipboard is looked at five times a second.
+    sleep 2
+    kill -TERM "$PROGRAM_PID"
     local status=0
     wait "$PROGRAM_PID" || status=$?
     PROGRAM_PID=
-    if [ "$status" -ne 0 ]; then
-        cat "$WORK/program.log" >&2
-        fail "$program ended with status $status"
-    fi
-    # A program built without its start-up yet ends at once and cleanly.
-    echo "SKIP: $program ended at once without a settings file; its start-up is not built in"
-    return 77
+    [ "$status" -eq 0 ] || { cat "$WORK/program.log" >&2; fail "ended by SIGTERM with status $status"; }
+    local group=$folder/data/group0.dat
+    [ -f "$group" ] || fail "no group0.dat was saved"
+    tr -d '\r' <"$group" | grep -qxF "Text1=$text,0,,0" \
+        || { cat -A "$group" >&2; fail "the copied text was not saved in group0.dat"; }
+    echo "ok: the text copied to the clipboard was taken in and saved at SIGTERM"
 }

@@ -11,12 +11,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListView>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 namespace {
@@ -376,6 +378,35 @@ private slots:
         rig.settings.setValue(Setting::FontSize, QStringLiteral("100000"));
         const QFont font = WindowSettings::listFont(rig.settings, fallback);
         QVERIFY(font.family() == u"DejaVu Sans" && font.bold() && font.pointSize() == 9);
+    }
+
+    // The window's own dialogs, as the program shows them (no stand-in prompter).
+    void popupCommandsOpenTheirDialogs_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("about") << QStringLiteral("mnuPopup_Version") << QStringLiteral("frmAbout");
+        QTest::newRow("order") << QStringLiteral("mnuPopup_Group_ListUpDown")
+                               << QStringLiteral("frmGroupOrder");
+        QTest::newRow("copy") << QStringLiteral("mnuPopup_Group_Copy")
+                              << QStringLiteral("frmGroupCopy");
+    }
+    void popupCommandsOpenTheirDialogs()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, dialog);
+        Rig rig;
+        rig.window = std::make_unique<MainWindow>(rig.paths, rig.clipboard, nullptr, rig.env);
+        rig.window->load();
+        QString shown;
+        QTimer::singleShot(0, rig.window.get(), [&shown] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                shown = modal->objectName();
+                modal->close();
+            }
+        });
+        rig.window->findChild<QAction *>(action)->trigger();
+        QCOMPARE(shown, dialog);
     }
 };
 
