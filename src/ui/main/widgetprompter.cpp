@@ -68,9 +68,16 @@ bool WidgetPrompter::setup()
 
 bool WidgetPrompter::groupOrder()
 {
-    return false;
+    const GroupRegistry registry(m_paths.registryFile(), m_paths.dataFolder);
+    return GroupOrderDialog::ask(registry, *this, m_owner, topMost());
 }
 
-void WidgetPrompter::groupCopy(qint32) {}
+void WidgetPrompter::groupCopy(qint32 currentGroupNo)
+{
+    GroupCopyDialog::run(m_paths, currentGroupNo, *this, m_owner, topMost());
+}
 
-void WidgetPrompter::about() {}
+void WidgetPrompter::about()
+{
+    AboutDialog::showModal(m_owner, m_clipboard, *this, topMost());
+}
