@@ -22,7 +22,7 @@ public:
     explicit Program(const XDesktop &desktop)
         : m_desktop(desktop)
     {
-        QDir().mkpath(userFolder() + QStringLiteral("/data"));
+        QDir().mkpath(file("data"));
     }
     ~Program()
     {
@@ -32,27 +32,22 @@ public:
         }
     }
 
-    QString userFolder() const
+    // A file of the user folder, by its path there ("data/group0.dat").
+    QString file(const char *name) const
     {
-        return m_home.path() + QStringLiteral("/Orvendel Software/Pastebasket");
+        return m_home.path() + QStringLiteral("/Orvendel Software/Pastebasket/") +
+               QLatin1String(name);
     }
-    QString groupFile() const { return userFolder() + QStringLiteral("/data/group0.dat"); }
-
-    void writeFile(const QString &path, const QByteArray &content) const
+    void write(const char *name, const QByteArray &content) const
     {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        QFile out(file(name));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
     }
-    void writeSettings(const QByteArray &setupLines) const
+    QByteArray read(const char *name = "data/group0.dat") const
     {
-        writeFile(userFolder() + QStringLiteral("/Pastebasket.ini"),
-                  QByteArrayLiteral("[Setup]\r\n") + setupLines);
-    }
-    QByteArray readGroup() const
-    {
-        QFile file(groupFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        QFile in(file(name));
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
     }
 
     QProcessEnvironment environment() const
@@ -123,14 +118,31 @@ private:
     void copyToClipboard(const QByteArray &text) const
     {
         QVERIFY(m_desktop->run(QStringLiteral("xclip"),
-                               {QStringLiteral("-selection"), QStringLiteral("clipboard")}, text));
+                               QStringLiteral("-selection clipboard").split(u' '), text));
     }
     QByteArray clipboard() const
     {
         return m_desktop
-            ->run(QStringLiteral("xclip"),
-                  {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")})
+            ->run(QStringLiteral("xclip"), QStringLiteral("-o -selection clipboard").split(u' '))
             .value_or(QByteArray());
+    }
+    // xdotool commands, their arguments separated by single blanks.
+    void xdotool(const QString &commands) const
+    {
+        QVERIFY2(m_desktop->run(QStringLiteral("xdotool"), commands.split(u' '), {}, kTimeoutMs),
+                 qPrintable(commands));
+    }
+    // Once the window with this title is shown, gives it the keyboard and runs the
+    // commands. The title is a pattern to xdotool: "." stands for a blank. Its
+    // search fails when a window goes away under it, so it is tried again.
+    void inDialog(QString title, const QString &commands) const
+    {
+        const QString focus = QStringLiteral("search --sync --onlyvisible --name ^") +
+                              title.replace(u' ', u'.') + QStringLiteral("$ windowfocus --sync");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_desktop->run(QStringLiteral("xdotool"), focus.split(u' '), {}, kTimeoutMs),
+            kTimeoutMs);
+        xdotool(commands);
     }
 
 private slots:
@@ -157,9 +169,9 @@ private slots:
 
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.readGroup(), QByteArray("[ListData]\r\n"
-                                                 "Text1=e2e first\x02 with a comma,0,,0\r\n"
-                                                 "Text2=line one\x01line two,0,,0\r\n"));
+        QCOMPARE(program.read(), QByteArray("[ListData]\r\n"
+                                            "Text1=e2e first\x02 with a comma,0,,0\r\n"
+                                            "Text2=line one\x01line two,0,,0\r\n"));
     }
 
     void textCopiedBeforeTheStartIsNotCaptured()
@@ -172,13 +184,13 @@ private slots:
         QCOMPARE(clipboard(), QByteArray());
         program.signal(SIGINT);
         QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.readGroup(), QByteArray("[ListData]\r\n"));
+        QCOMPARE(program.read(), QByteArray("[ListData]\r\n"));
     }
 
     void secondStartShowsTheHiddenWindow()
     {
         Program program(*m_desktop);
-        program.writeSettings("StartupState=1\r\nIn_TaskTray=1\r\n");
+        program.write("Pastebasket.ini", "[Setup]\r\nStartupState=1\r\nIn_TaskTray=1\r\n");
         program.start();
         // It starts hidden in the tray.
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop->trayIconCentre(), kTimeoutMs);
@@ -188,7 +200,7 @@ private slots:
         QCOMPARE(program.startSecondCopy(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
         QVERIFY(program.isRunning());
-        QVERIFY(!QFile::exists(program.userFolder() + QStringLiteral("/Pastebasket.rex")));
+        QVERIFY(!QFile::exists(program.file("Pastebasket.rex")));
 
         program.signal(SIGHUP);
         QCOMPARE(program.waitForExit(), 0);
@@ -208,10 +220,7 @@ private slots:
 
         // A left click on the tray icon brings it back.
         const QPoint icon = *m_desktop->trayIconCentre();
-        QVERIFY(m_desktop->run(QStringLiteral("xdotool"),
-                               {QStringLiteral("mousemove"), QString::number(icon.x()),
-                                QString::number(icon.y()), QStringLiteral("click"),
-                                QStringLiteral("1")}));
+        xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(icon.x()).arg(icon.y()));
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
@@ -227,30 +236,93 @@ private slots:
 
         m_desktop->requestClose(m_desktop->mainWindow()->id);
         QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.readGroup(), QByteArray("[ListData]\r\nText1=kept at the close,0,,0\r\n"));
-        QFile ini(program.userFolder() + QStringLiteral("/Pastebasket.ini"));
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().contains("[WindowSize]"));
+        QCOMPARE(program.read(), QByteArray("[ListData]\r\nText1=kept at the close,0,,0\r\n"));
+        QVERIFY(program.read("Pastebasket.ini").contains("[WindowSize]"));
     }
 
     void clickOnARowPutsItsTextOnTheClipboard()
     {
         Program program(*m_desktop);
-        program.writeFile(program.groupFile(),
-                          "[ListData]\r\nText1=alpha\x01second line,0,,0\r\nText2=beta,1,,0\r\n");
+        program.write("data/group0.dat",
+                      "[ListData]\r\nText1=alpha\x01second line,0,,0\r\nText2=beta,1,,0\r\n");
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        const QString window = QString::number(m_desktop->mainWindow()->id);
-
         // The first row lies just below the check boxes and the group selector.
-        QVERIFY(m_desktop->run(QStringLiteral("xdotool"),
-                               {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
-                                QStringLiteral("40"), QStringLiteral("70"), QStringLiteral("click"),
-                                QStringLiteral("1")}));
+        xdotool(
+            QStringLiteral("mousemove --window %1 40 70 click 1").arg(m_desktop->mainWindow()->id));
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("alpha\nsecond line"), kTimeoutMs);
 
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
+    }
+
+    void groupCommandsRewriteTheRegistryAndTheGroupFiles()
+    {
+        Program program(*m_desktop);
+        program.start();
+        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
+        const XDesktop::Window main = *m_desktop->mainWindow();
+        const QString atMain = QStringLiteral("mousemove --window %1 ").arg(main.id);
+        // The selector's last row, "*** Make a new group", asks for the name.
+        const auto newGroup = [&](const QString &name) {
+            xdotool(atMain + QStringLiteral("90 50 click 1 key End Return"));
+            inDialog(QStringLiteral("Group Name"), QStringLiteral("type ") + name);
+            xdotool(QStringLiteral("key Tab space"));
+        };
+        // The "Menu" label at the top right, then an item of its "Group" submenu.
+        const auto groupMenu = [&](char item) {
+            xdotool(atMain + QStringLiteral("%1 9 click 1 key g %2")
+                                 .arg(main.width - 18)
+                                 .arg(QLatin1Char(item)));
+        };
+        const QByteArray moved = "[ListData]\r\nText1=moved\x01to the default group,0,,0\r\n";
+
+        newGroup(QStringLiteral("Work"));
+        QTRY_VERIFY_WITH_TIMEOUT(program.read("data/Management.dat").contains("Group1=Work"),
+                                 kTimeoutMs);
+        // Nothing outside shows when the polling capture has taken the text.
+        copyToClipboard("moved\nto the default group");
+        QTest::qWait(1000);
+        groupMenu('c');
+        // It opens with "Close" focused, the default group on the left and "Work",
+        // just saved, on the right. Select the right list's row.
+        inDialog(QStringLiteral("between Groups - Copy or Move"),
+                 QStringLiteral("key shift+Tab space"));
+        QCOMPARE(program.read("data/group1.dat"), moved);
+        // Choosing a group on the left, there and back, enables the move buttons
+        // for that selection; then "<= Move" and "Close".
+        xdotool(QStringLiteral(
+            "key shift+Tab shift+Tab shift+Tab Down Up Tab Tab Tab Tab Tab space Tab space"));
+        QTRY_COMPARE_WITH_TIMEOUT(program.read(), moved, kTimeoutMs);
+
+        // "Home" moves up above "Work"; it is saved as the current group.
+        newGroup(QStringLiteral("Home"));
+        QTRY_VERIFY_WITH_TIMEOUT(program.read("data/Management.dat").contains("Group2=Home"),
+                                 kTimeoutMs);
+        groupMenu('o');
+        inDialog(QStringLiteral("Order of Groups"),
+                 QStringLiteral("key End Tab space Tab Tab space"));
+        QTRY_COMPARE_WITH_TIMEOUT(program.read("data/group2.dat"), QByteArray("[ListData]\r\n"),
+                                  kTimeoutMs);
+        QCOMPARE(
+            program.read("data/Management.dat"),
+            QByteArray("[Management]\r\nMaxGroupNo=2\r\n[GroupNo]\r\nGroup0=0\r\nGroup1=2\r\n"
+                       "Group2=1\r\n[GroupNoName]\r\nGroup0=\r\nGroup1=Work\r\nGroup2=Home\r\n"));
+
+        // "Home", the current group, goes with its file.
+        groupMenu('d');
+        inDialog(QStringLiteral("Warning Query"), QStringLiteral("key Return"));
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(program.file("data/group2.dat")), kTimeoutMs);
+
+        program.signal(SIGTERM);
+        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(QDir(program.file("data")).entryList(QDir::Files).join(u' '),
+                 QStringLiteral("group0.dat group1.dat Management.dat"));
+        QCOMPARE(program.read("data/Management.dat"),
+                 QByteArray("[Management]\r\nMaxGroupNo=2\r\n[GroupNo]\r\nGroup0=0\r\n"
+                            "Group1=1\r\n[GroupNoName]\r\nGroup0=\r\nGroup1=Work\r\n"));
+        QCOMPARE(program.read(), moved);
+        QCOMPARE(program.read("data/group1.dat"), QByteArray("[ListData]\r\n"));
     }
 };
 

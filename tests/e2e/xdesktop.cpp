@@ -33,10 +33,8 @@ bool XDesktop::start()
 {
     // -displayfd: the server picks a free display and writes its number to us.
     m_server.setProgram(QStringLiteral("Xvfb"));
-    m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
-                           QStringLiteral("-screen"), QStringLiteral("0"),
-                           QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp")});
+    m_server.setArguments(
+        QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
     if (!m_server.waitForStarted(kStartTimeoutMs)) {
@@ -73,10 +71,9 @@ bool XDesktop::start()
 bool XDesktop::startTray()
 {
     m_tray.setProgram(QStringLiteral("trayer"));
-    m_tray.setArguments({QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                         QStringLiteral("right"), QStringLiteral("--widthtype"),
-                         QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("100"),
-                         QStringLiteral("--height"), QStringLiteral("24")});
+    m_tray.setArguments(
+        QStringLiteral("--edge top --align right --widthtype pixel --width 100 --height 24")
+            .split(u' '));
     m_tray.setProcessEnvironment(environment());
     m_tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_tray.start();
@@ -162,10 +159,14 @@ std::optional<XDesktop::Window> XDesktop::mainWindow() const
             continue;
         xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
-        if (attributes) {
-            found = Window{w, attributes->map_state == XCB_MAP_STATE_VIEWABLE};
-            std::free(attributes);
-        }
+        xcb_get_geometry_reply_t *geometry =
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, w), nullptr);
+        // The tray icon, until the tray takes it in, is a top-level window too,
+        // but one that window managers leave alone.
+        if (attributes && geometry && !attributes->override_redirect)
+            found = Window{w, attributes->map_state == XCB_MAP_STATE_VIEWABLE, geometry->width};
+        std::free(attributes);
+        std::free(geometry);
     }
     std::free(tree);
     return found;

@@ -36,9 +36,10 @@ public:
     {
         quint32 id = 0;
         bool viewable = false;
+        int width = 0;
     };
-    // The program's main window: the top-level normal window (not the splash)
-    // of class "pastebasket".
+    // The program's main window: the top-level normal window of class
+    // "pastebasket" that is neither the splash nor the tray icon.
     std::optional<Window> mainWindow() const;
     // The centre, on the screen, of the program's icon in the notification area;
     // nullopt while none is embedded there.
