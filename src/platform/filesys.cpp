@@ -6,9 +6,9 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -26,8 +26,8 @@ void setError(QString *error, const QString &text)
 
 QString errnoText(const char *what, const QString &path)
 {
-    return QString::fromLocal8Bit(what) + QLatin1String(" ") + QDir::toNativeSeparators(path)
-           + QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromLocal8Bit(what) + QLatin1String(" ") + QDir::toNativeSeparators(path) +
+           QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(errno));
 }
 
 #ifdef Q_OS_UNIX
@@ -125,9 +125,9 @@ bool replaceFileAtomically(const QString &target, const QByteArray &data, const 
 
 bool writeFileAtomically(const QString &target, const QByteArray &data, QString *error)
 {
-    const QString temp = target + QStringLiteral(".%1.tmp").arg(
-                                      QRandomGenerator::global()->generate64(), 16, 16,
-                                      QLatin1Char('0'));
+    const QString temp =
+        target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
+                                               QLatin1Char('0'));
     return replaceFileAtomically(target, data, temp, error);
 }
 

@@ -10,8 +10,8 @@
 // target in one step, so a reader or a crash sees either the old or the new file,
 // never a mix. tempPath must be on the same file system as target. On failure the
 // target is untouched and the temporary file removed; the reason goes to *error.
-bool replaceFileAtomically(const QString &target, const QByteArray &data,
-                           const QString &tempPath, QString *error = nullptr);
+bool replaceFileAtomically(const QString &target, const QByteArray &data, const QString &tempPath,
+                           QString *error = nullptr);
 
 // As above with a uniquely named temporary file beside target, so that several
 // processes writing the same file at once cannot spoil each other's temporary file.

@@ -20,8 +20,8 @@ QString AppPaths::platformBaseFolder()
 
 QString AppPaths::groupFile(qint32 groupNo) const
 {
-    return dataFolder + QStringLiteral("/group") + QString::number(groupNo)
-           + QStringLiteral(".dat");
+    return dataFolder + QStringLiteral("/group") + QString::number(groupNo) +
+           QStringLiteral(".dat");
 }
 
 QString AppPaths::registryFile() const

@@ -48,8 +48,7 @@ class IniFile
 {
 public:
     static QString read(const QString &path, QStringView section, QStringView key);
-    static bool write(const QString &path, QStringView section, QStringView key,
-                      QStringView value);
+    static bool write(const QString &path, QStringView section, QStringView key, QStringView value);
     static bool removeKey(const QString &path, QStringView section, QStringView key);
     static bool removeSection(const QString &path, QStringView section);
     // Several changes in one atomic write (for example a whole section rewritten).

@@ -52,8 +52,8 @@ inline constexpr SettingKey ReExecuteCommand{kReExecute, u"Command", {}};
 
 // The start-up defaults, in the order they are checked and written.
 inline constexpr std::array<SettingKey, 8> kStartupDefaults = {
-    TopPos, AutoGet, MsgDelete, MsgClear, MsgDelTasktrayMenuList, InTaskTray, StartupState,
-    StartupGroup};
+    TopPos,     AutoGet,      MsgDelete,   MsgClear, MsgDelTasktrayMenuList,
+    InTaskTray, StartupState, StartupGroup};
 } // namespace Setting
 
 // The re-execute marker a second copy leaves for the running one (same INI format).
@@ -68,7 +68,9 @@ inline constexpr QStringView kYes = u"Yes";
 class Settings
 {
 public:
-    explicit Settings(QString iniPath) : m_path(std::move(iniPath)) {}
+    explicit Settings(QString iniPath)
+        : m_path(std::move(iniPath))
+    {}
 
     const QString &path() const { return m_path; }
 

@@ -23,8 +23,7 @@ public:
         Icon icon;
     };
 
-    Answer message(const QString &text, const QString &title, Buttons buttons,
-                   Icon icon) override
+    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override
     {
         messages.append({text, title, buttons, icon});
         if (buttons == Buttons::Ok)
@@ -53,14 +52,16 @@ public:
         return take(fontAnswers, std::optional<QFont>(), QStringLiteral("chooseFont"));
     }
     bool setup() override { return take(setupAnswers, false, QStringLiteral("setup")); }
-    bool groupOrder() override { return take(groupOrderAnswers, false, QStringLiteral("groupOrder")); }
+    bool groupOrder() override
+    {
+        return take(groupOrderAnswers, false, QStringLiteral("groupOrder"));
+    }
     void groupCopy(qint32 currentGroupNo) override
     {
-        groupCopyAsked.append(currentGroupNo);
         if (onGroupCopy)
             onGroupCopy(currentGroupNo);
     }
-    void about() override { ++aboutShown; }
+    void about() override {}
 
     // Scripted answers, taken front first.
     std::deque<Answer> messageAnswers;
@@ -77,14 +78,11 @@ public:
     QList<QString> editTextAsked;
     QList<std::pair<QString, QString>> captionAsked;
     QList<QString> groupNameAsked;
-    QList<qint32> groupCopyAsked;
     QFont lastFont;
-    int aboutShown = 0;
     QList<QString> unexpected; // questions asked with no scripted answer
 
 private:
-    template<typename T>
-    T take(std::deque<T> &answers, T fallback, const QString &what)
+    template<typename T> T take(std::deque<T> &answers, T fallback, const QString &what)
     {
         if (answers.empty()) {
             unexpected.append(what);

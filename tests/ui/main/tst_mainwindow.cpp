@@ -18,8 +18,8 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
