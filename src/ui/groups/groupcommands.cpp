@@ -89,17 +89,26 @@ void GroupCommands::makeNewGroup()
     m_selector.appendNewGroupRow();
 }
 
-void GroupCommands::renameGroup()
+std::optional<int> GroupCommands::selectedOwnGroupRow(const QString &refusal)
 {
     const int row = m_selector.currentRow();
     if (row < 0 || m_selector.numberAt(row) == GroupRegistry::kNewGroupValue)
-        return;
-    const qint32 number = m_selector.numberAt(row);
-    if (number == GroupRegistry::kDefaultGroup) {
-        m_prompter.message(QStringLiteral("Can Not rename the default group."),
-                           QStringLiteral("Warning"), Prompter::Buttons::Ok);
-        return;
+        return std::nullopt;
+    if (m_selector.numberAt(row) == GroupRegistry::kDefaultGroup) {
+        m_prompter.message(refusal, QStringLiteral("Warning"), Prompter::Buttons::Ok);
+        return std::nullopt;
     }
+    return row;
+}
+
+void GroupCommands::renameGroup()
+{
+    const std::optional<int> selected =
+        selectedOwnGroupRow(QStringLiteral("Can Not rename the default group."));
+    if (!selected)
+        return;
+    const int row = *selected;
+    const qint32 number = m_selector.numberAt(row);
     const std::optional<QString> name = m_prompter.groupName(m_selector.nameAt(row));
     if (!name || isBlank(*name))
         return;
@@ -113,15 +122,12 @@ void GroupCommands::renameGroup()
 
 void GroupCommands::deleteGroup()
 {
-    const int row = m_selector.currentRow();
-    if (row < 0 || m_selector.numberAt(row) == GroupRegistry::kNewGroupValue)
+    const std::optional<int> selected =
+        selectedOwnGroupRow(QStringLiteral("Can Not delete the default group."));
+    if (!selected)
         return;
+    const int row = *selected;
     const qint32 number = m_selector.numberAt(row);
-    if (number == GroupRegistry::kDefaultGroup) {
-        m_prompter.message(QStringLiteral("Can Not delete the default group."),
-                           QStringLiteral("Warning"), Prompter::Buttons::Ok);
-        return;
-    }
     if (m_prompter.message(QStringLiteral("Delete the current group."),
                            QStringLiteral("Warning Query"),
                            Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)

@@ -62,6 +62,9 @@ private:
     void selectCurrentGroupRow();
     void reloadCurrentGroup();
     void reportSystemError(const QString &text);
+    // The selected row when it names a group other than the default one; for the
+    // default group the refusal is shown and nullopt returned, as for no group.
+    std::optional<int> selectedOwnGroupRow(const QString &refusal);
 
     AppPaths m_paths;
     GroupRegistry m_registry;
