@@ -1,5 +1,7 @@
 #include "capture/clipboardmonitor.h"
 
+#include "capture/capturelog.h"
+
 #include "platform/clipboard.h"
 #include "settings/inifile.h"
 #include "settings/number.h"
@@ -119,17 +121,24 @@ void ClipboardMonitor::takeIn(const QString &text)
 
     const int found = m_model.findText(text);
     if (found >= 0) {
+        qCInfo(lcCapture, "captured %lld characters: already in row %d",
+               static_cast<long long>(text.size()), found);
         RowSelection::selectOnly(&m_selection, found);
         call(m_hooks.listChanged);
         return;
     }
     // A full list drops the text silently; it stays in the history and in
     // lastClipText, so it is not tried again until another text was seen.
-    if (m_model.count() >= kMaxListRows)
+    if (m_model.count() >= kMaxListRows) {
+        qCInfo(lcCapture, "captured %lld characters: the list is full",
+               static_cast<long long>(text.size()));
         return;
+    }
     TextEntry entry;
     entry.text = text;
     const int row = m_model.appendEntry(entry);
+    qCInfo(lcCapture, "captured %lld characters: new row %d", static_cast<long long>(text.size()),
+           row);
     RowSelection::selectOnly(&m_selection, row);
     call(m_hooks.listChanged);
 }

@@ -1,0 +1,3 @@
+#include "capture/capturelog.h"
+
+Q_LOGGING_CATEGORY(lcCapture, "pastebasket.capture", QtWarningMsg)
