@@ -1,10 +1,12 @@
+#include "app/exitrequests.h"
 #include "app/startup.h"
 #include "platform/appicon.h"
 #include "platform/appinfo.h"
+#include "platform/exitsignals.h"
+#include "platform/processguard.h"
 #include "platform/qtclipboard.h"
 #include "platform/session.h"
 #include "platform/textcodec.h"
-#include "ui/main/exitsignals.h"
 #include "ui/main/mainwindow.h"
 
 #include <QApplication>
@@ -32,6 +34,7 @@ struct Running
 
 int main(int argc, char **argv)
 {
+    guardProcess();
     preferXcbUnderWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::kName.toString());
@@ -42,17 +45,16 @@ int main(int argc, char **argv)
     // has unloaded, however that came about.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // A logout, a shutdown or a kill ends the program the same way as its Exit
-    // command, so what is in memory reaches the files. Caught from the start:
-    // one that comes during start-up is answered once the window is up.
+    // A logout, a shutdown or a kill ends the program through the same unload
+    // as its Exit command, so what is in memory reaches the files (or, when they
+    // cannot be written, a recovery file). Caught from the start: one that comes
+    // during start-up is answered once the window is up.
     Running running;
+    ExitRequests exitRequests;
     ExitSignals exitSignals;
-    QObject::connect(&exitSignals, &ExitSignals::exitRequested, &app, [&running] {
-        if (running.window)
-            running.window->exitApp();
-        else
-            QCoreApplication::quit();
-    });
+    QObject::connect(
+        &exitSignals, &ExitSignals::exitRequested, &exitRequests,
+        [&exitRequests](int number) { exitRequests.request(ExitSignals::name(number)); });
     const auto launch = [&running](const StartupContext &context, QString * /*error*/) {
         running.clipboard = std::make_unique<QtClipboard>();
         running.window = std::make_unique<MainWindow>(context.paths, *running.clipboard);
@@ -77,11 +79,17 @@ int main(int argc, char **argv)
         return 0;
 
     MainWindow *window = running.window.get();
+    exitRequests.handOver([window] { window->exitApp(MainWindow::ExitCause::System); });
+    // Before a logout the session manager asks for the data; the user may still
+    // cancel the logout, so this saves and the program runs on. It ends only
+    // when the application really quits.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, window,
-                     [window](QSessionManager &) { window->exitApp(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, window, &MainWindow::unload);
+                     [window](QSessionManager &) { window->commitData(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, window,
+                     [window] { window->unload(MainWindow::ExitCause::System); });
 
     const int result = QApplication::exec();
+    const bool saveFailed = window->exitSaveFailed();
     running.window.reset();
-    return result;
+    return saveFailed && result == 0 ? 2 : result;
 }

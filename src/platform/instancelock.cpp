@@ -1,6 +1,9 @@
 #include "platform/instancelock.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
+#include <QThread>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -26,10 +29,8 @@ QString InstanceLock::lockFileIn(const QString &userFolder)
     return userFolder + QStringLiteral("/Pastebasket.lock");
 }
 
-InstanceLock::Result InstanceLock::tryLock(QString *error)
+bool InstanceLock::lockOnce()
 {
-    if (m_lock.isLocked())
-        return Result::Acquired;
 #ifdef Q_OS_UNIX
     // QLockFile creates its file with the default mode; it must be private like
     // every other file of ours. Start-up runs on one thread, so the process-wide
@@ -40,8 +41,46 @@ InstanceLock::Result InstanceLock::tryLock(QString *error)
 #ifdef Q_OS_UNIX
     ::umask(oldMask);
 #endif
+    return locked;
+}
+
+bool InstanceLock::ownerNamed() const
+{
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    return m_lock.getLockInfo(&pid, &host, &app);
+}
+
+InstanceLock::Result InstanceLock::tryLock(QString *error)
+{
+    if (m_lock.isLocked())
+        return Result::Acquired;
+    bool locked = lockOnce();
+    bool heldWithoutOwner = false;
+    if (!locked && m_lock.error() == QLockFile::LockFailedError && !ownerNamed()) {
+        // QLockFile counts a lock file that names no owner as held until it is
+        // 30 s old. A copy starting this very moment writes its owner right
+        // after creating the file: give it that moment, then take the file over
+        // unless a live process still holds it.
+        const QDeadlineTimer deadline(1000);
+        while (!ownerNamed() && QFileInfo::exists(m_path) && !deadline.hasExpired())
+            QThread::msleep(20);
+        if (ownerNamed() || m_lock.removeStaleLockFile() || !QFileInfo::exists(m_path))
+            locked = lockOnce();
+        else
+            heldWithoutOwner = true;
+    }
     if (locked)
         return Result::Acquired;
+    if (heldWithoutOwner) {
+        if (error) {
+            *error = QStringLiteral("the lock file %1 names no owner, yet a running process "
+                                    "holds it")
+                         .arg(QDir::toNativeSeparators(m_path));
+        }
+        return Result::Failed;
+    }
     if (m_lock.error() == QLockFile::LockFailedError)
         return Result::HeldByOther;
     if (error) {

@@ -7,6 +7,9 @@
 // its creation is atomic, so of several copies started at the same instant only
 // one gets it. A lock left behind by a copy that crashed is taken over: its
 // owner process is gone, and the kernel released the lock it held on the file.
+// So is a lock file that names no owner (empty or garbage, as a crash between
+// its creation and its first write or a full disk leaves it) once no live
+// process holds it.
 class InstanceLock
 {
 public:
@@ -24,13 +27,16 @@ public:
 
     static QString lockFileIn(const QString &userFolder); // userFolder/Pastebasket.lock
 
-    // Answers at once; Failed when the lock file cannot be made at all (the
-    // reason goes to *error), which is not the same as another copy holding it.
+    // Answers at once, or within a second for a lock file that names no owner;
+    // Failed when the lock file cannot be made or taken over (the reason goes
+    // to *error), which is not the same as another copy holding it.
     Result tryLock(QString *error = nullptr);
-    bool isLocked() const { return m_lock.isLocked(); }
     const QString &path() const { return m_path; }
 
 private:
+    bool lockOnce();
+    bool ownerNamed() const;
+
     QString m_path;
     QLockFile m_lock;
 };

@@ -160,6 +160,23 @@ private slots:
         QVERIFY(!QFileInfo::exists(iniFile()));
     }
 
+    // A fresh lock file that names no owner (a crash right after creating it, a
+    // full disk) is no running copy: the program starts rather than ending as a
+    // second copy without a word.
+    void ownerlessLockFileIsTakenOver_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\xff\xfe junk\n");
+    }
+    void ownerlessLockFileIsTakenOver()
+    {
+        QFETCH(QByteArray, content);
+        QVERIFY(putFile(InstanceLock::lockFileIn(user()), content));
+        QVERIFY(startAndEnd());
+        QVERIFY(!QFileInfo::exists(rexFile()));
+    }
+
     void tenCopiesAtOnce()
     {
         std::vector<std::unique_ptr<Copy>> copies;

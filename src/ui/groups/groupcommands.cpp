@@ -20,10 +20,13 @@ GroupCommands::GroupCommands(const AppPaths &paths, GroupHost &host, Prompter &p
     , m_prompter(prompter)
 {}
 
-QString GroupCommands::saveFailedText()
+QString GroupCommands::saveFailedText(const QString &reason)
 {
-    return QStringLiteral("The current group could not be saved, so its texts are kept in "
-                          "memory and it stays the current group.");
+    QString text = QStringLiteral("The current group could not be saved, so its texts are kept in "
+                                  "memory and it stays the current group.");
+    if (!reason.isEmpty())
+        text += QStringLiteral("\r\n") + reason;
+    return text;
 }
 
 QString GroupCommands::registryFailedText()
@@ -63,7 +66,7 @@ bool GroupCommands::switchToSelected()
     // Loading the chosen group would drop the texts that could not be written.
     if (!m_host.saveCurrentGroup()) {
         selectCurrentGroupRow();
-        reportSystemError(saveFailedText());
+        reportSystemError(saveFailedText(m_host.saveError()));
         return false;
     }
     m_host.setCurrentGroupNo(*chosen);
@@ -184,7 +187,7 @@ void GroupCommands::followNewOrder()
         m_host.setCurrentGroupNo(m_selector.numberAt(row));
     }
     if (!saved)
-        reportSystemError(saveFailedText());
+        reportSystemError(saveFailedText(m_host.saveError()));
     // Reloading the same group after a failed save would only drop its texts.
     if (saved || m_host.currentGroupNo() != before)
         reloadCurrentGroup();
@@ -200,7 +203,7 @@ void GroupCommands::copyBetweenGroups()
     // The dialog works on the files: a group that could not be saved would be
     // shown stale there and its texts dropped by the reload afterwards.
     if (!m_host.saveCurrentGroup()) {
-        reportSystemError(saveFailedText());
+        reportSystemError(saveFailedText(m_host.saveError()));
         m_host.startTimer();
         return;
     }

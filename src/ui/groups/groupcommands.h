@@ -53,7 +53,7 @@ public:
 
     // The message shown when the current group cannot be saved before a command
     // that would otherwise drop its unsaved texts.
-    static QString saveFailedText();
+    static QString saveFailedText(const QString &reason = {});
     static QString registryFailedText();
 
 private:

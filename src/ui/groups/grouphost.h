@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 // What the group commands need from the main window, which owns the group in
 // memory, its number and the capture timer.
@@ -17,6 +17,8 @@ public:
     // count towards the periodic save. False when the file could not be written;
     // the commands report that themselves.
     virtual bool saveCurrentGroup() = 0;
+    // After a failed saveCurrentGroup(): the file and the reason.
+    virtual QString saveError() const { return {}; }
     // Restarts the count towards the periodic save without saving.
     virtual void resetSaveElapsed() = 0;
     // Replaces the texts in memory and in the list with the file of

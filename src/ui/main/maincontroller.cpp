@@ -5,6 +5,7 @@
 #include "ui/dialogs/prompter.h"
 
 #include <QCursor>
+#include <QDir>
 #include <QGuiApplication>
 
 namespace {
@@ -43,7 +44,7 @@ MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard
     , m_selection(&m_model)
     , m_monitor(clipboard, m_model, m_selection, paths.rexFile,
                 ClipboardMonitor::Hooks{
-                    [this] { saveGroup(SaveMode::IfChanged); },
+                    [this] { periodicSave(); },
                     [this] { call(m_hooks.showWindow); },
                     [this] { call(m_hooks.listChanged); },
                 })
@@ -96,18 +97,36 @@ void MainController::loadGroup(qint32 groupNo)
 bool MainController::saveGroup(SaveMode mode)
 {
     m_monitor.resetSaveElapsed();
-    if (m_currentGroupNo < 0)
+    m_lastSaveError.clear();
+    if (m_currentGroupNo < 0) {
+        if (m_model.count() == 0)
+            return true;
+        m_lastSaveError = QStringLiteral("the texts in the list belong to no group");
         return false;
+    }
     const QList<TextEntry> entries = m_model.entriesInRowOrder();
     QByteArray content = serializeGroup(entries);
     if (mode == SaveMode::IfChanged && !m_savedContent.isNull() && content == m_savedContent)
         return true;
 
     BusyCursor busy;
-    if (!saveGroupFile(m_paths.groupFile(m_currentGroupNo), m_paths.tempGroupFile(), entries))
+    const QString path = m_paths.groupFile(m_currentGroupNo);
+    QString error;
+    if (!saveGroupFile(path, m_paths.tempGroupFile(), entries, &error)) {
+        m_lastSaveError = QStringLiteral("cannot save %1: %2")
+                              .arg(QDir::toNativeSeparators(path),
+                                   error.isEmpty() ? QStringLiteral("unknown error") : error);
         return false;
+    }
     m_savedContent = std::move(content);
     return true;
+}
+
+void MainController::periodicSave()
+{
+    const bool saved = saveGroup(SaveMode::IfChanged);
+    if (m_hooks.periodicSaveDone)
+        m_hooks.periodicSaveDone(saved);
 }
 
 void MainController::removeUnkeptRows()
@@ -120,11 +139,12 @@ void MainController::removeUnkeptRows()
     call(m_hooks.listChanged);
 }
 
-void MainController::saveSetup(bool autoGet, bool topPos) const
+bool MainController::saveSetup(bool autoGet, bool topPos) const
 {
-    m_settings.setFlag(Setting::AutoGet, autoGet);
-    m_settings.setFlag(Setting::TopPos, topPos);
+    bool ok = m_settings.setFlag(Setting::AutoGet, autoGet);
+    ok = m_settings.setFlag(Setting::TopPos, topPos) && ok;
     const std::optional<qint32> selected = m_groups.selector().currentNumber();
     if (selected && *selected >= 0)
-        m_settings.setValue(Setting::LastGroupNo, *selected);
+        ok = m_settings.setValue(Setting::LastGroupNo, *selected) && ok;
+    return ok;
 }

@@ -29,6 +29,7 @@ public:
         std::function<void()> showWindow;     // a second copy asked for the window
         std::function<void()> stopTimer;
         std::function<void()> startTimer;
+        std::function<void(bool saved)> periodicSaveDone; // after each periodic save
     };
 
     MainController(const AppPaths &paths, ClipboardAccess &clipboard, Prompter &prompter,
@@ -65,20 +66,27 @@ public:
                    // saved
     };
     // Writes the rows, top to bottom, to the current group's file. True when the
-    // file holds them afterwards.
+    // file holds them afterwards (or there is no group and nothing to keep);
+    // false with the file and the reason in lastSaveError().
     bool saveGroup(SaveMode mode = SaveMode::Always);
+    const QString &lastSaveError() const { return m_lastSaveError; }
+    // The save the capture timer asks for every two minutes; its outcome goes
+    // to the periodicSaveDone hook.
+    void periodicSave();
 
     // Keeps only the protected and captioned rows ("StartupGroup" 2).
     void removeUnkeptRows();
 
     // The values kept in the window's controls, and the selected group as
     // LastGroupNo unless the new-group row is selected.
-    void saveSetup(bool autoGet, bool topPos) const;
+    // False when a value was not written.
+    bool saveSetup(bool autoGet, bool topPos) const;
 
     // GroupHost
     qint32 currentGroupNo() const override { return m_currentGroupNo; }
     void setCurrentGroupNo(qint32 groupNo) override { m_currentGroupNo = groupNo; }
     bool saveCurrentGroup() override { return saveGroup(SaveMode::Always); }
+    QString saveError() const override { return m_lastSaveError; }
     void resetSaveElapsed() override { m_monitor.resetSaveElapsed(); }
     void loadCurrentGroup() override { loadGroup(m_currentGroupNo); }
     void stopTimer() override { call(m_hooks.stopTimer); }
@@ -104,4 +112,5 @@ private:
     qint32 m_currentGroupNo = -1;
     // The file content as last loaded or saved; null when unknown.
     QByteArray m_savedContent;
+    QString m_lastSaveError;
 };

@@ -20,6 +20,8 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListView>
@@ -74,7 +76,21 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
                                                         [this] { showWindow(); },
                                                         [this] { timMain->stop(); },
                                                         [this] { timMain->start(); },
+                                                        [this](bool saved) {
+                                                            if (saved)
+                                                                m_periodicNotice->saved();
+                                                            else
+                                                                m_periodicNotice->failed(
+                                                                    m_controller->lastSaveError());
+                                                        },
                                                     });
+    // A failing periodic save is told beside the tray icon when there is one,
+    // else in one message: either way once per run of failures.
+    m_periodicNotice = std::make_unique<PeriodicSaveNotice>([this](const QString &title,
+                                                                   const QString &text) {
+        if (!m_tray->showNotice(title, text))
+            m_prompter->message(text, title, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+    });
     m_listCommands = std::make_unique<ListCommands>(
         m_controller->model(), m_controller->selection(), clipboard, *m_prompter,
         m_controller->settings(),
@@ -463,27 +479,104 @@ void MainWindow::openSetup()
         removeTrayIcon();
 }
 
-void MainWindow::exitApp()
+bool MainWindow::exitApp(ExitCause cause)
 {
-    unload();
+    if (!unload(cause))
+        return false;
     close();
+    return true;
 }
 
-void MainWindow::unload()
+QStringList MainWindow::saveEverything(bool *groupSaved)
+{
+    MainController &c = *m_controller;
+    const QString settingsFailure = QStringLiteral("cannot write the settings to %1")
+                                        .arg(QDir::toNativeSeparators(c.paths().iniFile));
+    bool settingsSaved = WindowSettings::saveGeometry(c.settings(), windowState(), normalGeometry(),
+                                                      chkTopPos->isChecked());
+    settingsSaved = WindowSettings::saveListFont(c.settings(), lstText->font()) && settingsSaved;
+    *groupSaved = c.saveGroup();
+    settingsSaved = c.saveSetup(chkAutoGet->isChecked(), chkTopPos->isChecked()) && settingsSaved;
+    QStringList failures;
+    if (!*groupSaved)
+        failures.append(c.lastSaveError());
+    if (!settingsSaved)
+        failures.append(settingsFailure);
+    return failures;
+}
+
+void MainWindow::answerSystemSaveFailure(const QStringList &failures, bool groupSaved)
+{
+    for (const QString &failure : failures)
+        qCCritical(lcSave, "%s", qUtf8Printable(failure));
+    if (groupSaved)
+        return;
+    MainController &c = *m_controller;
+    const QList<TextEntry> entries = c.model().entriesInRowOrder();
+    const QString groupFile = c.currentGroupNo() >= 0
+                                  ? c.paths().groupFile(c.currentGroupNo())
+                                  : c.paths().dataFolder + QStringLiteral("/group.dat");
+    QString error;
+    QString recovery = SaveFailure::writeRecoveryFile(groupFile, entries, &error);
+    if (recovery.isEmpty()) {
+        // A data folder that takes no file at all: the user folder above it may.
+        const QString beside =
+            c.paths().userFolder + QLatin1Char('/') + QFileInfo(groupFile).fileName();
+        QString secondError;
+        recovery = SaveFailure::writeRecoveryFile(beside, entries, &secondError);
+        if (recovery.isEmpty())
+            error += QStringLiteral("; ") + secondError;
+    }
+    if (!recovery.isEmpty()) {
+        qCCritical(lcSave, "the %lld texts in memory are kept in %s",
+                   static_cast<long long>(entries.size()),
+                   qUtf8Printable(QDir::toNativeSeparators(recovery)));
+    } else {
+        qCCritical(lcSave, "the %lld texts in memory could not be kept anywhere: %s",
+                   static_cast<long long>(entries.size()), qUtf8Printable(error));
+    }
+}
+
+bool MainWindow::unload(ExitCause cause)
+{
+    if (m_unloaded)
+        return true;
+    m_controller->monitor().resetSaveElapsed();
+    timMain->stop();
+    bool groupSaved = false;
+    const QStringList failures = saveEverything(&groupSaved);
+    if (cause == ExitCause::User && !failures.isEmpty()) {
+        const QString text = groupSaved ? SaveFailure::settingsLostText(failures)
+                                        : SaveFailure::exitRefusedText(failures);
+        m_prompter->message(text, SaveFailure::title(), Prompter::Buttons::Ok,
+                            Prompter::Icon::Exclamation);
+        if (!groupSaved) {
+            // The user can make room and exit again; nothing is lost meanwhile.
+            timMain->start();
+            return false;
+        }
+    }
+    if (cause == ExitCause::System && !failures.isEmpty()) {
+        answerSystemSaveFailure(failures, groupSaved);
+        m_exitSaveFailed = true;
+    }
+    m_unloaded = true;
+    removeTrayIcon();
+    emit unloaded();
+    return true;
+}
+
+void MainWindow::commitData()
 {
     if (m_unloaded)
         return;
-    m_unloaded = true;
-    MainController &c = *m_controller;
-    c.monitor().resetSaveElapsed();
-    timMain->stop();
-    WindowSettings::saveGeometry(c.settings(), windowState(), normalGeometry(),
-                                 chkTopPos->isChecked());
-    WindowSettings::saveListFont(c.settings(), lstText->font());
-    c.saveGroup();
-    c.saveSetup(chkAutoGet->isChecked(), chkTopPos->isChecked());
-    removeTrayIcon();
-    emit unloaded();
+    bool groupSaved = false;
+    const QStringList failures = saveEverything(&groupSaved);
+    if (failures.isEmpty()) {
+        qCInfo(lcSave, "saved for the session manager");
+        return;
+    }
+    answerSystemSaveFailure(failures, groupSaved);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -494,7 +587,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         hide();
         return;
     }
-    unload();
+    if (!unload(ExitCause::User)) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "ui/main/maincontroller.h"
 #include "ui/main/popupmenu.h"
+#include "ui/main/savefailure.h"
 #include "ui/main/traymenu.h"
 
 #include <QIcon>
@@ -56,12 +57,30 @@ public:
 
     // Brings the window back: restored and shown when hidden or minimized, else raised.
     void showWindow();
-    // The exit commands and the end of the session: the unload sequence, then the
-    // window closes and unloaded() is emitted.
-    void exitApp();
+    // Who asked the program to end: the user (the exit commands, closing the
+    // window without a tray icon), or the system (a signal, the end of the
+    // session), which will not wait for a failed save to be mended.
+    enum class ExitCause
+    {
+        User,
+        System,
+    };
+
+    // The unload sequence, then the window closes and unloaded() is emitted.
+    // False when a user's exit was refused because the texts could not be saved.
+    bool exitApp(ExitCause cause = ExitCause::User);
     // Stops the timer and saves geometry, font, group and settings; removes the
-    // tray icon. Runs once.
-    void unload();
+    // tray icon. Runs once. When the group cannot be saved, a user's exit is
+    // refused with a message (the window runs on, its texts in memory), and a
+    // system exit goes ahead after writing the texts to a recovery file beside
+    // the group file; either way the failure is told. False when refused.
+    bool unload(ExitCause cause = ExitCause::System);
+    // The session manager's request to save before a logout that may still be
+    // cancelled: everything is saved as at exit, and the program runs on.
+    void commitData();
+    // An exit by the system whose saves failed: the program should end with a
+    // failure status.
+    bool exitSaveFailed() const { return m_exitSaveFailed; }
 
     bool isTrayIconShown() const;
     void addTrayIcon();
@@ -95,6 +114,8 @@ private:
     void updateMinimumSize();
     void rebuildTrayMenu();
     bool topMost() const;
+    QStringList saveEverything(bool *groupSaved);
+    void answerSystemSaveFailure(const QStringList &failures, bool groupSaved);
 
     // Declared before the controller, which keeps a reference to the prompter.
     std::unique_ptr<Prompter> m_ownPrompter;
@@ -127,4 +148,6 @@ private:
 
     bool m_cobGroupReady = false;
     bool m_unloaded = false;
+    bool m_exitSaveFailed = false;
+    std::unique_ptr<PeriodicSaveNotice> m_periodicNotice;
 };

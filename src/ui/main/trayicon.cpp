@@ -51,6 +51,14 @@ void TrayIcon::remove()
     m_active = false;
 }
 
+bool TrayIcon::showNotice(const QString &title, const QString &text)
+{
+    if (!m_active || !m_trayIcon || !QSystemTrayIcon::supportsMessages())
+        return false;
+    m_trayIcon->showMessage(title, text, QSystemTrayIcon::Warning);
+    return true;
+}
+
 void TrayIcon::rebuildMenu(const QStringList &textCaptions)
 {
     m_menu->clear();

@@ -28,6 +28,10 @@ public:
     void add();
     void remove();
 
+    // A passing notice beside the icon; false when the icon is not shown or the
+    // desktop shows no such notices.
+    bool showNotice(const QString &title, const QString &text);
+
     QMenu *menu() const { return m_menu; }
     // "&Open", "E&xit" and, when there are recent texts, "&Clear the List below"
     // and one item per caption, oldest text first.

@@ -25,7 +25,7 @@ Placement startPlacement(const Settings &settings, const QSize &designSize, int 
     return Placement{window.size(), window.topLeft()};
 }
 
-void saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
+bool saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
                   bool topPos)
 {
     int stateNumber = 0;
@@ -33,10 +33,11 @@ void saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect 
         stateNumber = 1;
     else if (state & Qt::WindowMaximized)
         stateNumber = 2;
-    settings.setValue(Setting::WindowState, stateNumber);
-    writeStoredGeometry(settings, kMainWindowGeometry, normalGeometry.topLeft(),
-                        normalGeometry.size());
-    settings.setFlag(Setting::WindowTopPos, topPos);
+    bool ok = settings.setValue(Setting::WindowState, stateNumber);
+    ok = writeStoredGeometry(settings, kMainWindowGeometry, normalGeometry.topLeft(),
+                             normalGeometry.size()) &&
+         ok;
+    return settings.setFlag(Setting::WindowTopPos, topPos) && ok;
 }
 
 QFont defaultListFont()
@@ -65,13 +66,14 @@ QFont listFont(const Settings &settings, const QFont &fallback)
     return font;
 }
 
-void saveListFont(const Settings &settings, const QFont &font)
+bool saveListFont(const Settings &settings, const QFont &font)
 {
-    settings.setValue(Setting::FontName, font.family());
-    settings.setFlag(Setting::FontBold, font.bold());
-    settings.setFlag(Setting::FontItalic, font.italic());
+    bool ok = settings.setValue(Setting::FontName, font.family());
+    ok = settings.setFlag(Setting::FontBold, font.bold()) && ok;
+    ok = settings.setFlag(Setting::FontItalic, font.italic()) && ok;
     if (font.pointSizeF() > 0)
-        settings.setValue(Setting::FontSize, roundHalfEven(font.pointSizeF()));
+        ok = settings.setValue(Setting::FontSize, roundHalfEven(font.pointSizeF())) && ok;
+    return ok;
 }
 
 } // namespace WindowSettings

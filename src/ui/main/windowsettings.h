@@ -29,8 +29,8 @@ Placement startPlacement(const Settings &settings, const QSize &designSize, int 
 
 // Writes WindowState (0 normal, 1 minimized, 2 maximized), then the normal
 // geometry (so a minimized or maximized window reopens at its normal place),
-// then whether "Always on Top" was ticked.
-void saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
+// then whether "Always on Top" was ticked. False when a value was not written.
+bool saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
                   bool topPos);
 
 // Courier New 9 pt, or the system's fixed-pitch font at 9 pt where that family
@@ -40,6 +40,7 @@ QFont defaultListFont();
 // The stored list font; the fallback whole when FontName is empty, and the
 // fallback's size when the stored size is unusable.
 QFont listFont(const Settings &settings, const QFont &fallback);
-void saveListFont(const Settings &settings, const QFont &font);
+// False when a value was not written.
+bool saveListFont(const Settings &settings, const QFont &font);
 
 } // namespace WindowSettings

@@ -1,4 +1,4 @@
-#include "ui/main/exitsignals.h"
+#include "platform/exitsignals.h"
 
 #include <QSocketNotifier>
 
@@ -57,6 +57,20 @@ ExitSignals::~ExitSignals()
     ::close(g_fds[0]);
     ::close(g_fds[1]);
     g_fds[0] = g_fds[1] = -1;
+}
+
+QString ExitSignals::name(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal %1").arg(signalNumber);
+    }
 }
 
 void ExitSignals::readSignal()
