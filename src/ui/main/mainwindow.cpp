@@ -513,6 +513,10 @@ void MainWindow::answerSystemSaveFailure(const QStringList &failures, bool group
         return;
     MainController &c = *m_controller;
     const QList<TextEntry> entries = c.model().entriesInRowOrder();
+    if (entries.isEmpty()) {
+        qCCritical(lcSave, "no texts were in memory");
+        return;
+    }
     const QString groupFile = c.currentGroupNo() >= 0
                                   ? c.paths().groupFile(c.currentGroupNo())
                                   : c.paths().dataFolder + QStringLiteral("/group.dat");
