@@ -312,7 +312,8 @@ private slots:
 
         const bool saved = bytesOf(group0).contains("only in memory");
         if (saved) {
-            // A save that no longer needs the temp folder simply works.
+            // A save that does not need the temp folder simply works.
+            QCOMPARE(fault, Fault::TempIsAFile);
             QCOMPARE(*code, 0);
             return;
         }
