@@ -1,7 +1,6 @@
 #include "platform/exitsignals.h"
 
 #include <QMetaObject>
-#include <QPointer>
 
 #include <atomic>
 
@@ -14,12 +13,12 @@
 
 namespace {
 
-QPointer<ExitSignals> g_instance;
+std::atomic<ExitSignals *> g_instance{nullptr};
 std::atomic<bool> g_ended{false};
 
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    ExitSignals *instance = g_instance.data();
+    ExitSignals *instance = g_instance.load();
     if (!instance)
         return FALSE;
     const int number = static_cast<int>(event);
@@ -40,16 +39,16 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 ExitSignals::ExitSignals(QObject *parent)
     : QObject(parent)
 {
-    if (g_instance)
+    ExitSignals *none = nullptr;
+    if (!g_instance.compare_exchange_strong(none, this))
         return;
-    g_instance = this;
     g_ended = false;
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
 ExitSignals::~ExitSignals()
 {
-    if (g_instance != this)
+    if (g_instance.load() != this)
         return;
     ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
     g_instance = nullptr;

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-// Windows writes no core file of its own; the error reporting dialog and its
-// dumps are turned off for this process.
+// Windows writes no core file of its own; the crash dialog of error reporting,
+// which offers to send the process's memory away, is turned off for it.
 void guardProcess()
 {
     ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
