@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+#include <csignal>
 #include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -105,6 +106,8 @@ public:
         return m_log;
     }
     void terminate() { m_process.terminate(); }
+    void signal(int number) const { ::kill(static_cast<pid_t>(m_process.processId()), number); }
+    qint64 pid() const { return m_process.processId(); }
     void kill() { m_process.kill(); }
     // The exit code; nullopt when it did not end in time or died of a signal.
     std::optional<int> waitForExit(int timeoutMs = kTimeoutMs)
@@ -215,6 +218,19 @@ private slots:
                      qPrintable(name));
     }
 
+    // A crash must not write the clipboard history into a core file.
+    void noCoreFile()
+    {
+        Program program;
+        program.start();
+        QVERIFY2(program.waitForLog(kStartupDone), program.log().constData());
+        const QByteArray limits = bytesOf(QStringLiteral("/proc/%1/limits").arg(program.pid()));
+        const QByteArray core = limits.mid(limits.indexOf("Max core file size"), 80);
+        QVERIFY2(core.simplified().startsWith("Max core file size 0 0 "), core.constData());
+        program.terminate();
+        QCOMPARE(program.waitForExit(), 0);
+    }
+
     // A SIGTERM at any moment of start-up, the splash's event loop included,
     // ends the program, and it saves as any exit does (the old group comes back
     // as UTF-8).
@@ -247,16 +263,21 @@ private slots:
     void signalExitWithAFailingSave_data()
     {
         QTest::addColumn<Fault>("fault");
+        QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("recoverable");
-        QTest::newRow("group file replaced by a folder") << Fault::GroupFileIsAFolder << true;
-        QTest::newRow("temp replaced by a file") << Fault::TempIsAFile << true;
-        QTest::newRow("read-only data folder") << Fault::DataFolderReadOnly << true;
+        QTest::newRow("group file replaced by a folder, SIGTERM")
+            << Fault::GroupFileIsAFolder << int(SIGTERM) << true;
+        QTest::newRow("temp replaced by a file, SIGHUP")
+            << Fault::TempIsAFile << int(SIGHUP) << true;
+        QTest::newRow("read-only data folder, SIGINT")
+            << Fault::DataFolderReadOnly << int(SIGINT) << true;
         // Nothing can be written on a full disk: the log says what was lost.
-        QTest::newRow("disk full") << Fault::DiskFull << false;
+        QTest::newRow("disk full, SIGTERM") << Fault::DiskFull << int(SIGTERM) << false;
     }
     void signalExitWithAFailingSave()
     {
         QFETCH(Fault, fault);
+        QFETCH(int, signal);
         QFETCH(bool, recoverable);
         XDesktop desktop;
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
@@ -304,7 +325,7 @@ private slots:
         case Fault::DiskFull:
             break;
         }
-        program.terminate();
+        program.signal(signal);
         const std::optional<int> code = program.waitForExit();
         QFile::setPermissions(program.file(QStringLiteral("data")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
