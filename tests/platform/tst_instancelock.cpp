@@ -58,14 +58,6 @@ private slots:
         QCOMPARE(lock.tryLock(), InstanceLock::Result::Acquired);
     }
 
-    void liveCopyIsAnotherCopy()
-    {
-        InstanceLock first(path());
-        QCOMPARE(first.tryLock(), InstanceLock::Result::Acquired);
-        InstanceLock second(path());
-        QCOMPARE(second.tryLock(), InstanceLock::Result::HeldByOther);
-    }
-
     void coreDumpsAreOff()
     {
         guardProcess();

@@ -229,15 +229,6 @@ private slots:
         }
     }
 
-    void systemExitThatSavesEndsWell()
-    {
-        Rig rig;
-        QVERIFY(rig.window->exitApp(MainWindow::ExitCause::System));
-        QVERIFY(!rig.window->exitSaveFailed());
-        QCOMPARE(readGroup(rig.paths.groupFile(0)), kInMemory);
-        QVERIFY(rig.recovered().isEmpty());
-    }
-
     // The session manager's save may be followed by a cancelled logout: the
     // program saves and runs on; only the real quit ends it.
     void sessionSaveKeepsRunning()
