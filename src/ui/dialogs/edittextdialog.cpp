@@ -3,7 +3,7 @@
 #include "platform/textcodec.h"
 #include "settings/number.h"
 #include "ui/dialogs/dialogsupport.h"
-#include "ui/dialogs/twips.h"
+#include "ui/dialogs/storedgeometry.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -131,16 +131,15 @@ void EditTextDialog::showEvent(QShowEvent *event)
     }
     m_placed = true;
     const StoredGeometry stored = readStoredGeometry(m_settings, kEditTextGeometry);
-    const QSize screen = primaryScreenSize();
-    if (stored.isStored())
-        resize(clampToScreen(applyStoredGeometry(geometry(), stored), screen).size());
     // Centres the dialog on its owner unless it was moved.
     QDialog::showEvent(event);
-    if (stored.isStored()) {
-        QRect frame(pos(), size());
-        frame = clampToScreen(
-            applyStoredGeometry(frame, {frame.width(), frame.height(), stored.top, stored.left}),
-            screen);
-        move(frame.topLeft());
-    }
+    if (!stored.isStored())
+        return;
+    // The size is the client area's and the place the frame's, the pair that
+    // done() keeps, so the dialog opens where it was closed.
+    const Screens::WideRect here{pos().x(), pos().y(), width(), height()};
+    const QRect placed =
+        Screens::keepOnScreens(applyStoredGeometry(here, stored), Screens::availableAreas());
+    resize(placed.size());
+    move(placed.topLeft());
 }
