@@ -45,7 +45,8 @@ void SearchField::open(const QString &typed)
     } else {
         insert(typed);
     }
-    setFocus(Qt::ShortcutFocusReason);
+    // Not a reason that selects the whole text: the next key typed adds to it.
+    setFocus(Qt::OtherFocusReason);
 }
 
 void SearchField::close()
