@@ -8,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -123,23 +122,32 @@ void EditTextDialog::done(int r)
     QDialog::done(r);
 }
 
-void EditTextDialog::showEvent(QShowEvent *event)
+void EditTextDialog::setVisible(bool visible)
 {
-    if (m_placed || event->spontaneous()) {
-        QDialog::showEvent(event);
+    if (visible && !m_placed) {
+        m_placed = true;
+        placeAsStored();
+    }
+    QDialog::setVisible(visible);
+}
+
+void EditTextDialog::placeAsStored()
+{
+    const StoredGeometry stored = readStoredGeometry(m_settings, kEditTextGeometry);
+    if (!stored.isStored())
+        return; // centred on its owner
+    const QList<QRect> areas = Screens::availableAreas();
+    if (!stored.top && !stored.left) {
+        // Only the size: still centred on the owner, no larger than the screen.
+        resize(Screens::keepOnScreens(applyStoredGeometry({0, 0, width(), height()}, stored),
+                                      areas.mid(0, 1))
+                   .size());
         return;
     }
-    m_placed = true;
-    const StoredGeometry stored = readStoredGeometry(m_settings, kEditTextGeometry);
-    // Centres the dialog on its owner unless it was moved.
-    QDialog::showEvent(event);
-    if (!stored.isStored())
-        return;
     // The size is the client area's and the place the frame's, the pair that
     // done() keeps, so the dialog opens where it was closed.
-    const Screens::WideRect here{pos().x(), pos().y(), width(), height()};
     const QRect placed =
-        Screens::keepOnScreens(applyStoredGeometry(here, stored), Screens::availableAreas());
+        Screens::keepOnScreens(applyStoredGeometry({0, 0, width(), height()}, stored), areas);
     resize(placed.size());
     move(placed.topLeft());
 }
