@@ -31,7 +31,7 @@ public:
         : QLabel(text, parent)
     {
         setForegroundRole(QPalette::Link);
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus); // a click opens the menu, it does not focus
         setCursor(Qt::PointingHandCursor);
         setContentsMargins(2, 0, 2, 0);
     }
