@@ -49,7 +49,7 @@ void SearchField::open(const QString &typed)
     setFocus(Qt::OtherFocusReason);
 }
 
-void SearchField::close()
+void SearchField::dismiss()
 {
     const bool wasOpen = isVisible() || !text().isEmpty();
     clear();
@@ -61,7 +61,7 @@ void SearchField::close()
 void SearchField::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
+        dismiss();
         return;
     }
     if (belongsToList(*event)) {

@@ -23,7 +23,7 @@ public:
     // Shows the field with the focus in it, typed added to what it holds.
     void open(const QString &typed = {});
     // Empties and hides it; emits closed() when it was open.
-    void close();
+    void dismiss();
 
 signals:
     void patternChanged(const QString &pattern);

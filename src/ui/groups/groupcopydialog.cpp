@@ -216,7 +216,7 @@ bool GroupCopyDialog::listKeyPressed(int side, QKeyEvent *event)
         return true;
     }
     if (event->key() == Qt::Key_Escape && txtSearch[side]->isVisible()) {
-        txtSearch[side]->close();
+        txtSearch[side]->dismiss();
         return true;
     }
     if (SearchField::startsSearch(*event)) {

@@ -74,7 +74,7 @@ void MainWindow::openSearch(const QString &typed)
 
 void MainWindow::closeSearch()
 {
-    txtSearch->close();
+    txtSearch->dismiss();
 }
 
 bool MainWindow::isFiltering() const
