@@ -89,7 +89,9 @@ icons: deps
 	data/icons/render-icons.sh
 
 demo: build
+	$(CMAKE) --build $(BUILD_DIR) --target darkshot
 	bash tools/demo.sh $(BUILD_DIR)/src/app/pastebasket docs/screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/darkshot docs/screenshots/dark.png
 
 clean:
 	rm -rf build

@@ -308,6 +308,12 @@ sleep 0.5
 choose_row 2
 shoot main-window "$main"
 
+# Typing on the list opens the search and keeps the texts that hold what is typed.
+focus_list
+type_text 'do'
+shoot search "$main"
+key Escape
+
 open_popup
 key g
 sleep 0.3

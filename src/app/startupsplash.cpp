@@ -1,12 +1,13 @@
 #include "app/startupsplash.h"
 
 #include "platform/appinfo.h"
+#include "platform/screens.h"
+#include "platform/twips.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
-#include <QScreen>
 #include <QThread>
 #include <QWindow>
 
@@ -14,11 +15,9 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
 constexpr int px(int twips)
 {
-    return twips / kTwipsPerPixel;
+    return Twips::designPixels(twips);
 }
 
 // The design, in twips.
@@ -104,10 +103,9 @@ void StartUpSplash::layOut()
 
 void StartUpSplash::centreOnScreen()
 {
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+    const QRect area = Screens::availableArea(this);
+    if (area.isEmpty())
         return;
-    const QRect area = screen->availableGeometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 

@@ -73,9 +73,7 @@ void AboutDialog::buildControls()
 
     Label6 = makeLabel("Label6", AppInfo::kMaker + QStringLiteral(" URL: "), this);
     lblURL = makeLabel("lblURL", AppInfo::kWebUrl.toString(), this);
-    QPalette link = lblURL->palette();
-    link.setColor(QPalette::WindowText, Qt::blue);
-    lblURL->setPalette(link);
+    lblURL->setForegroundRole(QPalette::Link); // follows the theme, dark ones too
     lblURL->setCursor(Qt::PointingHandCursor);
     lblURL->installEventFilter(this);
     Label4 = makeLabel("Label4", QStringLiteral("email: "), this);

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -94,4 +95,13 @@ QString DialogSupport::plainTextOf(const QTextDocument *document)
 void DialogSupport::fixSize(QDialog *dialog, QSize designSize)
 {
     dialog->setFixedSize(dialog->sizeHint().expandedTo(designSize));
+}
+
+void DialogSupport::showCounterWarning(QLabel *counter, bool warning)
+{
+    // A palette that sets only the text colour; an empty one inherits everything.
+    QPalette palette;
+    if (warning)
+        palette.setColor(QPalette::WindowText, Qt::red);
+    counter->setPalette(palette);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QDialog;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QSize;
@@ -34,5 +35,9 @@ QString plainTextOf(const QTextDocument *document);
 
 // A fixed-size dialog of at least the design size, larger when its fonts need it.
 void fixSize(QDialog *dialog, QSize designSize);
+
+// A row counter in the window's text colour, or red as a warning. The normal
+// colour follows the palette, so a dark theme keeps it readable.
+void showCounterWarning(QLabel *counter, bool warning);
 
 } // namespace DialogSupport

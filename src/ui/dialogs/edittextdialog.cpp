@@ -3,12 +3,11 @@
 #include "platform/textcodec.h"
 #include "settings/number.h"
 #include "ui/dialogs/dialogsupport.h"
-#include "ui/dialogs/twips.h"
+#include "ui/dialogs/storedgeometry.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -123,24 +122,32 @@ void EditTextDialog::done(int r)
     QDialog::done(r);
 }
 
-void EditTextDialog::showEvent(QShowEvent *event)
+void EditTextDialog::setVisible(bool visible)
 {
-    if (m_placed || event->spontaneous()) {
-        QDialog::showEvent(event);
+    if (visible && !m_placed) {
+        m_placed = true;
+        placeAsStored();
+    }
+    QDialog::setVisible(visible);
+}
+
+void EditTextDialog::placeAsStored()
+{
+    const StoredGeometry stored = readStoredGeometry(m_settings, kEditTextGeometry);
+    if (!stored.isStored())
+        return; // centred on its owner
+    const QList<QRect> areas = Screens::availableAreas();
+    if (!stored.top && !stored.left) {
+        // Only the size: still centred on the owner, no larger than the screen.
+        resize(Screens::keepOnScreens(applyStoredGeometry({0, 0, width(), height()}, stored),
+                                      areas.mid(0, 1))
+                   .size());
         return;
     }
-    m_placed = true;
-    const StoredGeometry stored = readStoredGeometry(m_settings, kEditTextGeometry);
-    const QSize screen = primaryScreenSize();
-    if (stored.isStored())
-        resize(clampToScreen(applyStoredGeometry(geometry(), stored), screen).size());
-    // Centres the dialog on its owner unless it was moved.
-    QDialog::showEvent(event);
-    if (stored.isStored()) {
-        QRect frame(pos(), size());
-        frame = clampToScreen(
-            applyStoredGeometry(frame, {frame.width(), frame.height(), stored.top, stored.left}),
-            screen);
-        move(frame.topLeft());
-    }
+    // The size is the client area's and the place the frame's, the pair that
+    // done() keeps, so the dialog opens where it was closed.
+    const QRect placed =
+        Screens::keepOnScreens(applyStoredGeometry({0, 0, width(), height()}, stored), areas);
+    resize(placed.size());
+    move(placed.topLeft());
 }

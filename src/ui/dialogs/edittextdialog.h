@@ -35,11 +35,12 @@ public:
 
     void accept() override;
     void done(int r) override;
-
-protected:
-    void showEvent(QShowEvent *event) override;
+    void setVisible(bool visible) override;
 
 private:
+    // Puts the dialog where it was last closed. Done before the native window
+    // exists: only then does move() place the frame, as pos() reported it.
+    void placeAsStored();
     void buildControls();
     QString typedText() const;
 

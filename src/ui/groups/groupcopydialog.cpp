@@ -1,6 +1,9 @@
 #include "ui/groups/groupcopydialog.h"
 
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/prompter.h"
+#include "ui/dialogs/searchfield.h"
+#include "ui/dialogs/textfilter.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -9,6 +12,7 @@
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -41,14 +45,6 @@ QString indexed(const char *name, int index)
     return QLatin1String(name) + QLatin1Char('_') + QString::number(index);
 }
 
-QList<int> selectedRows(const QListWidget *list)
-{
-    QList<int> rows;
-    const QModelIndexList indexes = list->selectionModel()->selectedRows();
-    for (const QModelIndex &index : indexes)
-        rows.append(index.row());
-    return rows;
-}
 } // namespace
 
 GroupCopyDialog::GroupCopyDialog(const AppPaths &paths, qint32 mainGroupNo, Prompter &prompter,
@@ -121,15 +117,35 @@ void GroupCopyDialog::buildLayout()
         lstText[side]->setFont(listFont());
         lstText[side]->setMinimumSize(300, 360);
         lstText[side]->viewport()->installEventFilter(this);
+        lstText[side]->installEventFilter(this); // its keys
         lblListCounter[side] = new QLabel(QStringLiteral("0"), this);
         lblListCounter[side]->setObjectName(indexed("lblListCounter", side));
         lblListCounter[side]->setToolTip(QStringLiteral("counter of list"));
+        txtSearch[side] = new SearchField(this);
+        txtSearch[side]->setObjectName(indexed("txtSearch", side));
+        // A new pattern may hide selected rows: the buttons follow.
+        const auto filterSide = [this, side] {
+            applyFilter(side);
+            showCounters();
+            updateButtons();
+        };
+        connect(txtSearch[side], &SearchField::patternChanged, this, filterSide);
+        connect(txtSearch[side], &SearchField::closed, this, [this, side, filterSide] {
+            filterSide();
+            lstText[side]->setFocus(Qt::OtherFocusReason);
+            lstText[side]->scrollTo(lstText[side]->currentIndex());
+        });
+        connect(txtSearch[side], &SearchField::keyForList, this,
+                [this, side](QKeyEvent *event) { QApplication::sendEvent(lstText[side], event); });
 
         const int column = side * 2;
         layout->addWidget(cobGroup[side], 0, column);
-        layout->addWidget(lstText[side], 1, column);
-        layout->addWidget(lblListCounter[side], 2, column);
+        layout->addWidget(txtSearch[side], 1, column);
+        layout->addWidget(lstText[side], 2, column);
+        layout->addWidget(lblListCounter[side], 3, column);
         layout->setColumnStretch(column, 1);
+        setTabOrder(cobGroup[side], txtSearch[side]);
+        setTabOrder(txtSearch[side], lstText[side]);
     }
 
     auto *buttons = new QVBoxLayout;
@@ -140,12 +156,12 @@ void GroupCopyDialog::buildLayout()
     buttons->addWidget(btnCopyMove[2]);
     buttons->addWidget(btnCopyMove[3]);
     buttons->addStretch(3);
-    layout->addLayout(buttons, 1, 1);
+    layout->addLayout(buttons, 2, 1);
 
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(btnOK);
-    layout->addLayout(bottom, 3, 0, 1, 3);
+    layout->addLayout(bottom, 4, 0, 1, 3);
 }
 
 void GroupCopyDialog::fillSelectors()
@@ -164,24 +180,72 @@ void GroupCopyDialog::showList(int side)
     QListWidget *list = lstText[side];
     list->clear();
     list->addItems(m_session.lines(side));
+    applyFilter(side);
+}
+
+void GroupCopyDialog::applyFilter(int side)
+{
+    QListWidget *list = lstText[side];
+    const TextFilter filter(txtSearch[side]->text());
+    for (int row = 0; row < list->count(); ++row) {
+        const bool hidden = !filter.matches(m_session.entryAtRow(side, row));
+        if (list->isRowHidden(row) != hidden)
+            list->setRowHidden(row, hidden);
+        // A hidden row is never acted upon.
+        if (hidden && list->item(row)->isSelected())
+            list->item(row)->setSelected(false);
+    }
+}
+
+QList<int> GroupCopyDialog::shownSelectedRows(int side) const
+{
+    const QListWidget *list = lstText[side];
+    QList<int> rows;
+    const QModelIndexList indexes = list->selectionModel()->selectedRows();
+    for (const QModelIndex &index : indexes) {
+        if (!list->isRowHidden(index.row()))
+            rows.append(index.row());
+    }
+    return rows;
+}
+
+bool GroupCopyDialog::listKeyPressed(int side, QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Find)) {
+        txtSearch[side]->open();
+        return true;
+    }
+    if (event->key() == Qt::Key_Escape && txtSearch[side]->isVisible()) {
+        txtSearch[side]->dismiss();
+        return true;
+    }
+    if (SearchField::startsSearch(*event)) {
+        txtSearch[side]->open(event->text());
+        return true;
+    }
+    return false;
 }
 
 void GroupCopyDialog::showCounters()
 {
     for (int side = 0; side < 2; ++side) {
         const int rows = lstText[side]->count();
-        QLabel *label = lblListCounter[side];
-        label->setText(QString::number(rows));
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, counterIsWarning(rows) ? Qt::red : Qt::black);
-        label->setPalette(palette);
+        QString text = QString::number(rows);
+        if (!txtSearch[side]->text().isEmpty()) {
+            int shown = 0;
+            for (int row = 0; row < rows; ++row)
+                shown += lstText[side]->isRowHidden(row) ? 0 : 1;
+            text = QString::number(shown) + u'/' + text;
+        }
+        lblListCounter[side]->setText(text);
+        DialogSupport::showCounterWarning(lblListCounter[side], counterIsWarning(rows));
     }
 }
 
 void GroupCopyDialog::updateButtons()
 {
-    const std::array<bool, 4> enabled = m_session.buttonsEnabled(
-        !lstText[0]->selectedItems().isEmpty(), !lstText[1]->selectedItems().isEmpty());
+    const std::array<bool, 4> enabled =
+        m_session.buttonsEnabled(!shownSelectedRows(0).isEmpty(), !shownSelectedRows(1).isEmpty());
     for (int i = 0; i < 4; ++i)
         btnCopyMove[i]->setEnabled(enabled[i]);
 }
@@ -207,8 +271,7 @@ void GroupCopyDialog::groupChosen(int side, int row)
 void GroupCopyDialog::transfer(CopyButton button)
 {
     const int source = static_cast<int>(button) < 2 ? 0 : 1;
-    const GroupCopySession::Transfer done =
-        m_session.transfer(button, selectedRows(lstText[source]));
+    const GroupCopySession::Transfer done = m_session.transfer(button, shownSelectedRows(source));
     if (done.changed) {
         showList(done.destination);
         QListWidget *destination = lstText[done.destination];
@@ -221,6 +284,12 @@ void GroupCopyDialog::transfer(CopyButton button)
 
 bool GroupCopyDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        for (int side = 0; side < 2; ++side) {
+            if (watched == lstText[side] && listKeyPressed(side, static_cast<QKeyEvent *>(event)))
+                return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched == lstText[0]->viewport() || watched == lstText[1]->viewport())) {
         // After the list has handled the release, which may change its selection.

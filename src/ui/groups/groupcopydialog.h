@@ -8,9 +8,11 @@
 
 class Prompter;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class SearchField;
 
 // Two groups side by side; copies or moves the selected texts from one to the
 // other. Every change stands: changed groups are saved when a group is changed on
@@ -41,6 +43,10 @@ private:
     void buildLayout();
     void fillSelectors();
     void showList(int side);
+    // Hides the rows of the side that do not hold its search field's text.
+    void applyFilter(int side);
+    bool listKeyPressed(int side, QKeyEvent *event);
+    QList<int> shownSelectedRows(int side) const;
     void showCounters();
     void updateButtons();
     void groupChosen(int side, int row);
@@ -50,6 +56,7 @@ private:
     Prompter &m_prompter;
     GroupCopySession m_session;
     std::array<QComboBox *, 2> cobGroup{};
+    std::array<SearchField *, 2> txtSearch{};
     std::array<QListWidget *, 2> lstText{};
     std::array<QLabel *, 2> lblListCounter{};
     std::array<QPushButton *, 4> btnCopyMove{};

@@ -4,10 +4,12 @@
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
 #include "platform/readmefile.h"
+#include "platform/screens.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
-#include "ui/dialogs/twips.h"
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/groups/groupselectormodel.h"
+#include "ui/main/filteredlist.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
@@ -23,25 +25,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
-
-// The design sizes, in pixels (twips / 15).
-constexpr QSize kDesignClientSize{210, 288};
-constexpr QSize kDesignButtonSize{45, 21};
-constexpr QSize kDesignArrowSize{22, 21};
-// The window is at least this much wider than the button strip.
-constexpr int kExtraWidth = 4;
 
 MainWindow::Environment completed(MainWindow::Environment env)
 {
@@ -101,11 +94,19 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
             [this](const QString &text) { m_controller->monitor().setLastClipText(text); },
         });
 
+    m_filtered = std::make_unique<FilteredList>(m_controller->model(), m_controller->selection());
+
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::kName.toString());
     setWindowIcon(m_env.icon);
+    timMain = new QTimer(this);
+    timMain->setObjectName(QStringLiteral("timMain"));
+    timMain->setInterval(ClipboardMonitor::kIntervalMs);
+    m_tray = new TrayIcon(m_env.icon, m_env.trayAvailable, this);
+    m_popup = PopupMenu::build(this);
     buildControls();
     connectControls();
+    connectSearch();
 }
 
 MainWindow::~MainWindow()
@@ -115,150 +116,6 @@ MainWindow::~MainWindow()
     m_listViewport = nullptr;
     delete lstText;
     lstText = nullptr;
-}
-
-void MainWindow::buildControls()
-{
-    picTop = buildTopStrip();
-
-    cobGroup = new QComboBox(this);
-    cobGroup->setObjectName(QStringLiteral("cobGroup"));
-    cobGroup->setVisible(false);
-
-    lstText = new QListView(this);
-    lstText->setObjectName(QStringLiteral("lstText"));
-    lstText->setToolTip(QStringLiteral("Selected text go into the clipboard, you may paste it."));
-    lstText->setModel(&m_controller->model());
-    lstText->setSelectionModel(&m_controller->selection());
-    lstText->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstText->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstText->setUniformItemSizes(true); // ten thousand rows stay quick
-    lstText->setFont(WindowSettings::defaultListFont());
-    m_listViewport = lstText->viewport();
-    m_listViewport->installEventFilter(this);
-
-    picBottom = buildBottomStrip();
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(picTop);
-    layout->addWidget(cobGroup);
-    layout->addWidget(lstText, 1);
-    // The strip keeps its width; the buttons keep their places inside it.
-    layout->addWidget(picBottom, 0, Qt::AlignLeft);
-
-    timMain = new QTimer(this);
-    timMain->setObjectName(QStringLiteral("timMain"));
-    timMain->setInterval(ClipboardMonitor::kIntervalMs);
-
-    m_tray = new TrayIcon(m_env.icon, m_env.trayAvailable, this);
-    m_popup = PopupMenu::build(this);
-
-    setTabOrder(chkTopPos, chkAutoGet);
-    setTabOrder(chkAutoGet, cobGroup);
-    setTabOrder(cobGroup, lstText);
-    setTabOrder(lstText, btnProtect);
-    const QList<QPushButton *> order{btnProtect, btnNamed, btnEdit, btnAdd,
-                                     btnDelete,  btnClear, btnUp,   btnDown};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order.at(i - 1), order.at(i));
-
-    updateMinimumSize();
-    resize(kDesignClientSize.expandedTo(minimumSize()));
-    refreshListState();
-}
-
-QWidget *MainWindow::buildTopStrip()
-{
-    auto *strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("picTop"));
-
-    chkTopPos = new QCheckBox(QStringLiteral("Always on Top"), strip);
-    chkTopPos->setObjectName(QStringLiteral("chkTopPos"));
-    chkTopPos->setToolTip(QStringLiteral("keep this window on top"));
-    chkAutoGet = new QCheckBox(QStringLiteral("Automatically"), strip);
-    chkAutoGet->setObjectName(QStringLiteral("chkAutoGet"));
-    chkAutoGet->setToolTip(QStringLiteral("get text from clipboard automatically"));
-
-    lblMenu = new QLabel(QStringLiteral("Menu"), strip);
-    lblMenu->setObjectName(QStringLiteral("lblMenu"));
-    QPalette palette = lblMenu->palette();
-    palette.setColor(QPalette::WindowText, Qt::blue);
-    lblMenu->setPalette(palette);
-    lblMenu->setCursor(Qt::PointingHandCursor);
-    lblMenu->installEventFilter(this);
-
-    lblListCounter = new QLabel(QStringLiteral("0"), strip);
-    lblListCounter->setObjectName(QStringLiteral("lblListCounter"));
-    lblListCounter->setToolTip(QStringLiteral("counter of list"));
-    lblListCounter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    auto *grid = new QGridLayout(strip);
-    grid->setContentsMargins(2, 0, 4, 0);
-    grid->setVerticalSpacing(0);
-    grid->addWidget(chkTopPos, 0, 0);
-    grid->addWidget(chkAutoGet, 1, 0);
-    grid->addWidget(lblMenu, 0, 1, Qt::AlignRight);
-    grid->addWidget(lblListCounter, 1, 1, Qt::AlignRight);
-    grid->setColumnStretch(0, 1);
-    return strip;
-}
-
-QWidget *MainWindow::buildBottomStrip()
-{
-    auto *strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("picBottom"));
-    btnProtect = addButton(strip, QStringLiteral("btnProtect"), QStringLiteral("P #"),
-                           QStringLiteral("protect from Delete and clear"));
-    btnNamed = addButton(strip, QStringLiteral("btnNamed"), QStringLiteral("N @"),
-                         QStringLiteral("Another caption"));
-    btnEdit = addButton(strip, QStringLiteral("btnEdit"), QStringLiteral("Edit"),
-                        QStringLiteral("edit a selected text"));
-    btnAdd = addButton(strip, QStringLiteral("btnAdd"), QStringLiteral("Add"),
-                       QStringLiteral("add new text"));
-    btnDelete = addButton(strip, QStringLiteral("btnDelete"), QStringLiteral("Delete"),
-                          QStringLiteral("delete selected text except [P#] and [N@]"));
-    btnClear = addButton(strip, QStringLiteral("btnClear"), QStringLiteral("Clear"),
-                         QStringLiteral("clear list except [P#] and [N@]"));
-    btnUp = addButton(strip, QStringLiteral("btnUp"), QString(), QStringLiteral("move it up"));
-    btnUp->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    btnDown =
-        addButton(strip, QStringLiteral("btnDown"), QString(), QStringLiteral("move it down"));
-    btnDown->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-    btnUp->setFixedSize(kDesignArrowSize.expandedTo(btnUp->sizeHint().boundedTo({28, 28})));
-    btnDown->setFixedSize(btnUp->size());
-
-    auto *grid = new QGridLayout(strip);
-    grid->setContentsMargins(4, 2, 4, 2);
-    grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(3);
-    grid->addWidget(btnProtect, 0, 0);
-    grid->addWidget(btnNamed, 1, 0);
-    grid->addWidget(btnEdit, 0, 1);
-    grid->addWidget(btnAdd, 1, 1);
-    grid->addWidget(btnDelete, 0, 2);
-    grid->addWidget(btnClear, 1, 2);
-    grid->setColumnMinimumWidth(3, 6);
-    grid->addWidget(btnUp, 0, 4);
-    grid->addWidget(btnDown, 1, 4);
-    strip->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    return strip;
-}
-
-QPushButton *MainWindow::addButton(QWidget *parent, const QString &name, const QString &caption,
-                                   const QString &toolTip)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(toolTip);
-    button->setAutoDefault(false);
-    // The design size, wider where the caption would not fit in it.
-    const QFontMetrics metrics(button->font());
-    const int width = std::max(kDesignButtonSize.width(), metrics.horizontalAdvance(caption) + 14);
-    const int height = std::max(kDesignButtonSize.height(), metrics.height() + 8);
-    button->setFixedSize(width, height);
-    return button;
 }
 
 void MainWindow::connectControls()
@@ -362,11 +219,11 @@ void MainWindow::applyStartPlacement()
     const int firstRunWidth = picBottom->sizeHint().width() + kExtraWidth;
     const WindowSettings::Placement p = WindowSettings::startPlacement(
         m_controller->settings(), kDesignClientSize.expandedTo(minimumSize()), firstRunWidth,
-        primaryScreenSize());
+        Screens::availableAreas());
+    // The size is the client area's, the place the frame's: what unload keeps.
+    resize(p.size);
     if (p.position)
-        setGeometry(QRect(*p.position, p.size));
-    else
-        resize(p.size);
+        move(*p.position);
 }
 
 void MainWindow::updateMinimumSize()
@@ -394,19 +251,22 @@ bool MainWindow::topMost() const
 
 void MainWindow::refreshListState()
 {
-    const int rows = m_controller->model().count();
-    lblListCounter->setText(QString::number(rows));
-    QPalette palette = lblListCounter->palette();
-    palette.setColor(QPalette::WindowText, counterIsWarning(rows) ? Qt::red : Qt::black);
-    lblListCounter->setPalette(palette);
+    lblListCounter->setText(m_filtered->counterText());
+    DialogSupport::showCounterWarning(lblListCounter,
+                                      counterIsWarning(m_controller->model().count()));
     refreshButtons();
 }
 
 void MainWindow::refreshButtons()
 {
     const bool any = m_controller->selection().hasSelection();
-    for (QPushButton *button : {btnEdit, btnProtect, btnNamed, btnUp, btnDown, btnDelete})
+    for (QPushButton *button : {btnEdit, btnProtect, btnNamed, btnDelete})
         button->setEnabled(any);
+    // Moving or clearing rows that cannot be seen would surprise: not while filtered.
+    const bool filtering = m_filtered->isFiltering();
+    btnUp->setEnabled(any && !filtering);
+    btnDown->setEnabled(any && !filtering);
+    btnClear->setEnabled(!filtering);
 }
 
 void MainWindow::showWindow()
@@ -492,8 +352,12 @@ QStringList MainWindow::saveEverything(bool *groupSaved)
     MainController &c = *m_controller;
     const QString settingsFailure = QStringLiteral("cannot write the settings to %1")
                                         .arg(QDir::toNativeSeparators(c.paths().iniFile));
-    bool settingsSaved = WindowSettings::saveGeometry(c.settings(), windowState(), normalGeometry(),
-                                                      chkTopPos->isChecked());
+    // The frame's place and the client's size, whatever the window's state: a
+    // maximized or minimized window keeps the frame offset of its normal one.
+    const QPoint frameOffset = geometry().topLeft() - pos();
+    bool settingsSaved = WindowSettings::saveGeometry(
+        c.settings(), windowState(), normalGeometry().topLeft() - frameOffset,
+        normalGeometry().size(), chkTopPos->isChecked());
     settingsSaved = WindowSettings::saveListFont(c.settings(), lstText->font()) && settingsSaved;
     *groupSaved = c.saveGroup();
     settingsSaved = c.saveSetup(chkAutoGet->isChecked(), chkTopPos->isChecked()) && settingsSaved;
@@ -605,9 +469,15 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_listViewport && m_listViewport &&
         (event->type() == QEvent::MouseButtonRelease ||
          event->type() == QEvent::MouseButtonDblClick)) {
-        m_listCommands->copySelectedText();
-        refreshButtons();
+        copyAsClicked();
         return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == lstText && lstText && listKeyPressed(key))
+            return true;
+        if (watched == lblMenu && menuLabelKeyPressed(key))
+            return true;
     }
     if (watched == lblMenu && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);

@@ -13,14 +13,17 @@
 #include <memory>
 
 class ClipboardAccess;
+class FilteredList;
 class ListCommands;
 class Prompter;
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QListView;
 class QPushButton;
 class QTimer;
+class SearchField;
 class TrayIcon;
 
 // frmMain: the program's one window. It shows the current group's texts, feeds
@@ -90,6 +93,14 @@ public:
 
     // The popup menu of the "Menu" label, at a global position.
     void openPopupMenu(const QPoint &globalPos);
+    // The same menu under the label, as the keyboard opens it.
+    void openPopupMenuUnderLabel();
+
+    // The search field above the list: opened with what was typed on the list
+    // (or empty, by Ctrl+F); closing it shows the whole list again.
+    void openSearch(const QString &typed = {});
+    void closeSearch();
+    bool isFiltering() const;
     void chooseListFont();
     void openSetup();
 
@@ -101,11 +112,26 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The design client size, in pixels (twips / 15).
+    static constexpr QSize kDesignClientSize{210, 288};
+    // The window is at least this much wider than the button strip.
+    static constexpr int kExtraWidth = 4;
+
+    // mainwindowcontrols.cpp
     void buildControls();
     QWidget *buildTopStrip();
     QWidget *buildBottomStrip();
     QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption,
                            const QString &toolTip);
+    void setTabOrders();
+
+    // mainwindowsearch.cpp: the search field and the keys of the list and "Menu".
+    void buildSearch();
+    void connectSearch();
+    bool listKeyPressed(QKeyEvent *event);
+    bool menuLabelKeyPressed(QKeyEvent *event);
+    void copyAsClicked();
+
     void connectControls();
     void applyStartPlacement();
     void applyTopPos();
@@ -123,6 +149,7 @@ private:
     Environment m_env;
     std::unique_ptr<MainController> m_controller;
     std::unique_ptr<ListCommands> m_listCommands;
+    std::unique_ptr<FilteredList> m_filtered; // what lstText shows
 
     QWidget *picTop = nullptr;
     QCheckBox *chkTopPos = nullptr;
@@ -130,6 +157,7 @@ private:
     QLabel *lblMenu = nullptr;
     QLabel *lblListCounter = nullptr;
     QComboBox *cobGroup = nullptr;
+    SearchField *txtSearch = nullptr;
     QListView *lstText = nullptr;
     QWidget *m_listViewport = nullptr; // watched for clicks
     QWidget *picBottom = nullptr;

@@ -2,7 +2,7 @@
 
 #include "settings/number.h"
 #include "settings/settingskeys.h"
-#include "ui/dialogs/twips.h"
+#include "ui/dialogs/storedgeometry.h"
 
 #include <QFontDatabase>
 
@@ -12,21 +12,26 @@
 namespace WindowSettings {
 
 Placement startPlacement(const Settings &settings, const QSize &designSize, int firstRunWidth,
-                         const QSize &screen)
+                         const QList<QRect> &screenAreas)
 {
     const StoredGeometry stored = readStoredGeometry(settings, kMainWindowGeometry);
-    if (!stored.isStored())
-        return Placement{QSize(firstRunWidth, designSize.height()).boundedTo(screen), std::nullopt};
-    const QRect window =
-        clampToScreen(applyStoredGeometry(QRect(QPoint(), designSize), stored), screen);
-    // With neither top nor left stored the window system places the window.
-    if (!stored.top && !stored.left)
+    Screens::WideRect wanted{0, 0, firstRunWidth, designSize.height()};
+    if (stored.isStored()) {
+        wanted.width = designSize.width();
+        wanted = applyStoredGeometry(wanted, stored);
+    }
+    // The window system places a window with neither top nor left stored: only
+    // its size is fitted, to the primary screen.
+    const bool placed = stored.top || stored.left;
+    const QList<QRect> areas = placed ? screenAreas : screenAreas.mid(0, 1);
+    const QRect window = Screens::keepOnScreens(wanted, areas);
+    if (!placed)
         return Placement{window.size(), std::nullopt};
     return Placement{window.size(), window.topLeft()};
 }
 
-bool saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
-                  bool topPos)
+bool saveGeometry(const Settings &settings, Qt::WindowStates state, QPoint framePos,
+                  QSize clientSize, bool topPos)
 {
     int stateNumber = 0;
     if (state & Qt::WindowMinimized)
@@ -34,9 +39,7 @@ bool saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect 
     else if (state & Qt::WindowMaximized)
         stateNumber = 2;
     bool ok = settings.setValue(Setting::WindowState, stateNumber);
-    ok = writeStoredGeometry(settings, kMainWindowGeometry, normalGeometry.topLeft(),
-                             normalGeometry.size()) &&
-         ok;
+    ok = writeStoredGeometry(settings, kMainWindowGeometry, framePos, clientSize) && ok;
     return settings.setFlag(Setting::WindowTopPos, topPos) && ok;
 }
 

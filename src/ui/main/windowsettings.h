@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -10,8 +11,8 @@
 class Settings;
 
 // The main window's geometry and list font as kept in the settings file. The
-// geometry is the client area's, as QWidget::setGeometry() and normalGeometry()
-// have it, so a maximized window's normal place can be kept.
+// geometry is the size of the client area and the place of the frame, as
+// resize() and move() take them (see StoredGeometry).
 namespace WindowSettings {
 
 struct Placement
@@ -22,16 +23,18 @@ struct Placement
 
 // Where the window opens. A stored value of 0 or an empty one counts as not
 // stored; without a stored width the window opens firstRunWidth wide at its
-// design height. The size is cut to the screen, a negative top or left moved to
-// the screen's edge; a window beyond the right or bottom edge is left there.
+// design height. The window is kept on one of the screens' available areas
+// (the primary's first): cut to its size and moved wholly inside it, so a place
+// on a monitor that has gone, or any number in the file, cannot lose it.
 Placement startPlacement(const Settings &settings, const QSize &designSize, int firstRunWidth,
-                         const QSize &screen);
+                         const QList<QRect> &screenAreas);
 
 // Writes WindowState (0 normal, 1 minimized, 2 maximized), then the normal
-// geometry (so a minimized or maximized window reopens at its normal place),
-// then whether "Always on Top" was ticked. False when a value was not written.
-bool saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect &normalGeometry,
-                  bool topPos);
+// geometry (so a minimized or maximized window reopens at its normal place) as
+// its frame's top-left corner and its client size, then whether "Always on Top"
+// was ticked. False when a value was not written.
+bool saveGeometry(const Settings &settings, Qt::WindowStates state, QPoint framePos,
+                  QSize clientSize, bool topPos);
 
 // Courier New 9 pt, or the system's fixed-pitch font at 9 pt where that family
 // is missing, so the list keeps its columns.

@@ -4,7 +4,7 @@
 #include "ui/dialogs/edittextdialog.h"
 #include "ui/dialogs/nameddialog.h"
 #include "ui/dialogs/setupdialog.h"
-#include "ui/dialogs/twips.h"
+#include "ui/dialogs/storedgeometry.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -82,15 +82,18 @@ private slots:
         QFETCH(QRect, applied);
         const QStringList v = stored.split(u'|');
         const StoredGeometry parsed = parseStoredGeometry(v[0], v[1], v[2], v[3]);
-        QCOMPARE(applyStoredGeometry(QRect(10, 20, 300, 200), parsed), applied);
+        const Screens::WideRect r = applyStoredGeometry({10, 20, 300, 200}, parsed);
+        QCOMPARE(QRect(int(r.x), int(r.y), int(r.width), int(r.height)), applied);
     }
 
-    void clampToScreen()
+    // A value far beyond any int is kept whole, for the screens to bring back.
+    void hugeStoredValues()
     {
-        // Cut to the screen and moved off its top-left corner; beyond the bottom right it stays.
-        const QSize screen(800, 600);
-        QCOMPARE(::clampToScreen(QRect(-40, -5, 2000, 900), screen), QRect(0, 0, 800, 600));
-        QCOMPARE(::clampToScreen(QRect(790, 590, 30, 20), screen), QRect(790, 590, 30, 20));
+        const StoredGeometry parsed = parseStoredGeometry(u"1e12", u"-1e300", u"1e12", u"-1e12");
+        QCOMPARE(parsed.width, std::optional<qint64>(66666666667));
+        QCOMPARE(parsed.height, std::nullopt);
+        QCOMPARE(parsed.top, std::optional<qint64>(66666666667));
+        QCOMPARE(parsed.left, std::optional<qint64>(-66666666667));
     }
 
     void editText_data()
@@ -147,8 +150,9 @@ private slots:
         m_settings.setValue(Setting::EditTextTop, QStringLiteral("-600"));
         m_settings.setValue(Setting::EditTextLeft, QStringLiteral("-1500"));
         dialog = openEdit(QStringLiteral("x"));
+        const QRect area = Screens::availableAreas().value(0);
         QCOMPARE(QRect(dialog->pos(), dialog->size()),
-                 QRect(0, 0, primaryScreenSize().width(), 250));
+                 QRect(area.topLeft(), QSize(area.width(), 250)));
 
         // Never smaller than the buttons need; they stay in the lower right corner.
         QVERIFY(dialog->minimumWidth() >= 229 && dialog->minimumHeight() >= 164);

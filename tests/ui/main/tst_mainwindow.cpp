@@ -347,7 +347,11 @@ private slots:
         QTest::newRow("width 0 ignores the rest") << "0,3000,1500,1500" << QRect(-1, -1, 189, 288);
         QTest::newRow("top and left 0: not placed") << "4500,6000,0,0" << QRect(-1, -1, 300, 400);
         QTest::newRow("negative moved to the edge") << "4500,6000,-300,-15" << QRect(0, 0, 300, 400);
-        QTest::newRow("larger than the screen cut") << "30000,20000,150,150" << QRect(10, 10, 1024, 768);
+        QTest::newRow("larger than the screen cut") << "30000,20000,150,150" << QRect(0, 0, 1024, 768);
+        QTest::newRow("beyond the right edge moved in") << "4500,6000,150,11250" << QRect(724, 10, 300, 400);
+        QTest::newRow("unplugged monitor") << "4500,6000,30000,60000" << QRect(1524, 200, 300, 400);
+        QTest::newRow("huge values") << "1e12,1e12,1e12,1e12" << QRect(1024, 0, 800, 600);
+        QTest::newRow("second screen kept") << "4500,6000,1500,18000" << QRect(1200, 100, 300, 400);
         // clang-format on
     }
     void startPlacement()
@@ -357,8 +361,8 @@ private slots:
         const SettingKey keys[] = {Setting::Width, Setting::Height, Setting::Top, Setting::Left};
         for (int i = 0; i < 4; ++i)
             rig.settings.setValue(keys[i], stored.split(u',').value(i));
-        const WindowSettings::Placement p =
-            WindowSettings::startPlacement(rig.settings, {210, 288}, 189, {1024, 768});
+        const WindowSettings::Placement p = WindowSettings::startPlacement(
+            rig.settings, {210, 288}, 189, {QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)});
         QTEST(QRect(p.position.value_or(QPoint(-1, -1)), p.size), "geometry");
     }
 
