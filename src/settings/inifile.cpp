@@ -4,6 +4,7 @@
 #include "platform/textcodec.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace {
 
@@ -105,7 +106,7 @@ QString cutToReadLimit(const QString &value)
 
 } // namespace
 
-IniDocument IniDocument::parse(const QString &text)
+IniDocument IniDocument::parse(QStringView text)
 {
     IniDocument doc;
     qsizetype start = 0;
@@ -113,33 +114,83 @@ IniDocument IniDocument::parse(const QString &text)
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            doc.m_lines.append(text.mid(start, i - start));
+            doc.m_lines.append(text.mid(start, i - start).toString());
             if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        doc.m_lines.append(text.mid(start));
+        doc.m_lines.append(text.mid(start).toString());
     return doc;
 }
 
 QString IniDocument::serialize() const
 {
     QString out;
+    qsizetype size = 0;
+    for (const QString &line : m_lines)
+        size += line.size() + 2;
+    out.reserve(size);
     for (const QString &line : m_lines)
         out += line + QLatin1String("\r\n");
     return out;
 }
 
+// Names are folded as the case-blind comparison of sameName folds them.
+struct IniDocument::Index
+{
+    struct Section
+    {
+        qsizetype header = -1;
+        QHash<QString, qsizetype> keys; // the first line of each key
+    };
+    QHash<QString, Section> sections; // the first section of each name
+};
+
+const IniDocument::Index &IniDocument::index() const
+{
+    if (m_index)
+        return *m_index;
+    auto index = std::make_shared<Index>();
+    Index::Section *current = nullptr;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString &line = m_lines.at(i);
+        const QStringView name = headerName(line);
+        if (!name.isNull()) {
+            const QString folded = name.toString().toCaseFolded();
+            if (index->sections.contains(folded)) {
+                current = nullptr; // a later duplicate: lookups never reach it
+            } else {
+                current = &index->sections[folded];
+                current->header = i;
+            }
+            continue;
+        }
+        QStringView k;
+        QStringView v;
+        if (current && splitKeyLine(line, &k, &v)) {
+            const QString folded = k.toString().toCaseFolded();
+            if (!current->keys.contains(folded)) // the first of the name is the one read
+                current->keys.insert(folded, i);
+        }
+    }
+    m_index = index;
+    return *m_index;
+}
+
 qsizetype IniDocument::findSection(QStringView section) const
 {
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const QStringView name = headerName(m_lines.at(i));
-        if (!name.isNull() && sameName(name, section))
-            return i;
-    }
-    return -1;
+    const auto found = index().sections.constFind(section.toString().toCaseFolded());
+    return found == index().sections.cend() ? -1 : found->header;
+}
+
+qsizetype IniDocument::findKeyLine(QStringView section, QStringView key) const
+{
+    const auto found = index().sections.constFind(section.toString().toCaseFolded());
+    if (found == index().sections.cend())
+        return -1;
+    return found->keys.value(key.toString().toCaseFolded(), -1);
 }
 
 qsizetype IniDocument::sectionEnd(qsizetype header) const
@@ -164,10 +215,7 @@ qsizetype IniDocument::findKey(qsizetype header, QStringView key) const
 
 QString IniDocument::value(QStringView section, QStringView key) const
 {
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return {};
-    const qsizetype line = findKey(header, key);
+    const qsizetype line = findKeyLine(section, key);
     if (line < 0)
         return {};
     QStringView k;
@@ -178,27 +226,28 @@ QString IniDocument::value(QStringView section, QStringView key) const
 
 bool IniDocument::contains(QStringView section, QStringView key) const
 {
-    const qsizetype header = findSection(section);
-    return header >= 0 && findKey(header, key) >= 0;
+    return findKeyLine(section, key) >= 0;
 }
 
 void IniDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
-    qsizetype header = findSection(section);
+    const qsizetype header = findSection(section);
     if (header < 0) {
+        linesMoved();
         m_lines.append(QLatin1Char('[') + section.toString() + QLatin1Char(']'));
         m_lines.append(keyLine(key, value));
         return;
     }
-    const qsizetype line = findKey(header, key);
+    const qsizetype line = findKeyLine(section, key);
     if (line >= 0) {
-        // Keep the key as the file spells it.
+        // Keep the key as the file spells it; no line moves, so the index stays.
         QStringView k;
         QStringView v;
         splitKeyLine(m_lines.at(line), &k, &v);
         m_lines[line] = keyLine(k, value);
         return;
     }
+    linesMoved();
     // After the section's last non-blank line, so a blank line between sections stays.
     qsizetype insertAt = sectionEnd(header);
     while (insertAt > header + 1 && trimmed(m_lines.at(insertAt - 1)).isEmpty())
@@ -211,6 +260,7 @@ void IniDocument::removeKey(QStringView section, QStringView key)
     const qsizetype header = findSection(section);
     if (header < 0)
         return;
+    linesMoved();
     qsizetype line;
     while ((line = findKey(header, key)) >= 0)
         m_lines.removeAt(line);
@@ -219,14 +269,17 @@ void IniDocument::removeKey(QStringView section, QStringView key)
 void IniDocument::removeSection(QStringView section)
 {
     qsizetype header;
-    while ((header = findSection(section)) >= 0)
+    while ((header = findSection(section)) >= 0) {
         m_lines.remove(header, sectionEnd(header) - header);
+        linesMoved();
+    }
 }
 
 void IniDocument::replaceSection(QStringView section,
                                  const QList<std::pair<QString, QString>> &entries)
 {
-    qsizetype header = findSection(section);
+    const qsizetype header = findSection(section);
+    linesMoved();
     if (header < 0) {
         m_lines.append(QLatin1Char('[') + section.toString() + QLatin1Char(']'));
         for (const auto &[key, value] : entries)
@@ -242,9 +295,12 @@ void IniDocument::replaceSection(QStringView section,
             later = sectionEnd(later);
     }
     m_lines.remove(header + 1, sectionEnd(header) - header - 1);
-    qsizetype at = header + 1;
+    QList<QString> lines;
+    lines.reserve(entries.size());
     for (const auto &[key, value] : entries)
-        m_lines.insert(at++, keyLine(key, value));
+        lines.append(keyLine(key, value));
+    m_lines.insert(header + 1, lines.size(), QString());
+    std::move(lines.begin(), lines.end(), m_lines.begin() + header + 1);
 }
 
 QList<std::pair<QString, QString>> IniDocument::entries(QStringView section) const
@@ -267,14 +323,15 @@ namespace {
 
 // A missing file is an empty document; one that exists but cannot be read is a
 // failure, so that a write never replaces a file it could not read.
-bool loadDocument(const QString &path, IniDocument *doc)
+bool loadDocument(const QString &path, IniDocument *doc, QString *error)
 {
-    if (!QFileInfo::exists(path)) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
         *doc = {};
         return true;
     }
     QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
+    if (!readWholeFile(path, &bytes, error))
         return false;
     *doc = IniDocument::parse(decodeFileText(bytes));
     return true;
@@ -282,25 +339,50 @@ bool loadDocument(const QString &path, IniDocument *doc)
 
 } // namespace
 
-QString IniFile::read(const QString &path, QStringView section, QStringView key)
+IniSnapshot IniSnapshot::read(const QString &path)
 {
-    IniDocument doc;
-    if (!loadDocument(path, &doc))
-        return {};
-    QString value = doc.value(section, key);
+    IniSnapshot snapshot;
+    snapshot.m_readable = loadDocument(path, &snapshot.m_doc, &snapshot.m_error);
+    return snapshot;
+}
+
+IniSnapshot IniSnapshot::fromDocument(IniDocument doc)
+{
+    IniSnapshot snapshot;
+    snapshot.m_doc = std::move(doc);
+    return snapshot;
+}
+
+QString IniSnapshot::value(QStringView section, QStringView key) const
+{
+    QString value = m_doc.value(section, key);
     const qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0)
         value.truncate(nul);
     return cutToReadLimit(value);
 }
 
-bool IniFile::update(const QString &path, const std::function<void(IniDocument &)> &change)
+QString IniFile::read(const QString &path, QStringView section, QStringView key)
+{
+    return IniSnapshot::read(path).value(section, key);
+}
+
+bool IniFile::update(const QString &path, const std::function<void(IniDocument &)> &change,
+                     QString *error, IniDocument *written)
 {
     IniDocument doc;
-    if (!loadDocument(path, &doc))
+    QString reason;
+    if (!loadDocument(path, &doc, &reason)) {
+        if (error)
+            *error = reason;
         return false;
+    }
     change(doc);
-    return writeFileAtomically(path, encodeFileText(doc.serialize()));
+    if (!writeFileAtomically(path, encodeFileText(doc.serialize()), error))
+        return false;
+    if (written)
+        *written = std::move(doc);
+    return true;
 }
 
 bool IniFile::write(const QString &path, QStringView section, QStringView key, QStringView value)

@@ -54,12 +54,12 @@ StoredGeometry readStoredGeometry(const Settings &settings, const GeometryKeys &
 bool writeStoredGeometry(const Settings &settings, const GeometryKeys &keys, QPoint topLeft,
                          QSize size)
 {
-    // Every value is written even after a failure, so one bad write loses no more.
-    bool ok = settings.setValue(keys.width, Twips::fromPixels(size.width()));
-    ok = settings.setValue(keys.height, Twips::fromPixels(size.height())) && ok;
-    ok = settings.setValue(keys.top, Twips::fromPixels(topLeft.y())) && ok;
-    ok = settings.setValue(keys.left, Twips::fromPixels(topLeft.x())) && ok;
-    return ok;
+    return Settings::Batch(settings)
+        .setValue(keys.width, Twips::fromPixels(size.width()))
+        .setValue(keys.height, Twips::fromPixels(size.height()))
+        .setValue(keys.top, Twips::fromPixels(topLeft.y()))
+        .setValue(keys.left, Twips::fromPixels(topLeft.x()))
+        .commit();
 }
 
 QRect applyStoredGeometry(QRect window, const StoredGeometry &stored)
