@@ -125,6 +125,25 @@ IniDocument IniDocument::parse(QStringView text)
     return doc;
 }
 
+IniDocument IniDocument::parseFile(QByteArrayView bytes)
+{
+    IniDocument doc;
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    const char *start = begin;
+    for (const char *p = begin; p != end; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            doc.m_lines.append(decodeFileLine(QByteArrayView(start, p)));
+            if (*p == '\r' && p + 1 != end && p[1] == '\n')
+                ++p;
+            start = p + 1;
+        }
+    }
+    if (start != end)
+        doc.m_lines.append(decodeFileLine(QByteArrayView(start, end)));
+    return doc;
+}
+
 QString IniDocument::serialize() const
 {
     QString out;
@@ -333,7 +352,7 @@ bool loadDocument(const QString &path, IniDocument *doc, QString *error)
     QByteArray bytes;
     if (!readWholeFile(path, &bytes, error))
         return false;
-    *doc = IniDocument::parse(decodeFileText(bytes));
+    *doc = IniDocument::parseFile(bytes);
     return true;
 }
 

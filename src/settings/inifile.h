@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -17,6 +18,9 @@ class IniDocument
 {
 public:
     static IniDocument parse(QStringView text);
+    // The bytes of a file, each line decoded on its own (see decodeFileLine), so
+    // that a huge file is never held as one string besides its lines.
+    static IniDocument parseFile(QByteArrayView bytes);
     QString serialize() const; // CR LF line ends
 
     // The value, "" when the section or key is missing.
