@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -254,22 +255,26 @@ QString parseProblemsMessage(const ParseProblems &problems, const QString &path)
     return message + QStringLiteral("\r\n") + problems.firstLineText;
 }
 
-TextEntry parseRecordValue(QStringView value, QString *error)
+namespace {
+
+// The record of a value whose text field (the part before the first ",") the
+// caller decodes: rest is what follows that comma (null without one), text gives
+// the decoded text field once it is known whether the record is escaped.
+template<typename TextOf>
+TextEntry parseRecord(QStringView rest, const TextOf &textOf, QString *error)
 {
     TextEntry entry;
-    if (isBlank(value))
-        return entry;
-    // Only the first five fields mean anything; the rest are not even split.
-    std::array<QStringView, 5> parts;
+    // Fields 1 to 4; any after them mean nothing and are not even split.
+    std::array<QStringView, 4> parts;
     qsizetype count = 0;
-    for (qsizetype from = 0; count < qsizetype(parts.size());) {
-        const qsizetype comma = value.indexOf(QLatin1Char(','), from);
-        parts[count++] = value.sliced(from, (comma < 0 ? value.size() : comma) - from);
+    for (qsizetype from = 0; !rest.isNull() && count < qsizetype(parts.size());) {
+        const qsizetype comma = rest.indexOf(QLatin1Char(','), from);
+        parts[count++] = rest.sliced(from, (comma < 0 ? rest.size() : comma) - from);
         if (comma < 0)
             break;
         from = comma + 1;
     }
-    const bool escaped = count > 4 && parts[4] == kEscapedMarker;
+    const bool escaped = count > 3 && parts[3] == kEscapedMarker;
     const auto flagOf = [&](QStringView part, qint16 *flag) {
         const std::optional<qint16> n = int16Of(part);
         if (!n) {
@@ -280,14 +285,61 @@ TextEntry parseRecordValue(QStringView value, QString *error)
         *flag = *n;
         return true;
     };
-    entry.text = decodeField(parts[0], escaped);
-    if (count > 1 && !flagOf(parts[1], &entry.protectFlag))
+    entry.text = textOf(escaped);
+    if (count > 0 && !flagOf(parts[0], &entry.protectFlag))
         return entry;
+    if (count > 1)
+        entry.caption = decodeField(parts[1], escaped);
     if (count > 2)
-        entry.caption = decodeField(parts[2], escaped);
-    if (count > 3)
-        flagOf(parts[3], &entry.namedFlag);
+        flagOf(parts[2], &entry.namedFlag);
     return entry;
+}
+
+// The plain text field of a UTF-8 line decoded straight from its bytes into its
+// one result: a text of megabytes is never held twice. 0x01 and 0x02 never occur
+// inside a UTF-8 sequence, so the runs between them are whole.
+QString decodePlainUtf8(QByteArrayView bytes)
+{
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    const qsizetype breaks = std::count(begin, end, '\x01');
+    QString out(bytes.size() + breaks, Qt::Uninitialized);
+    QChar *dst = out.data();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const char *run = begin;
+    for (const char *p = begin; p != end; ++p) {
+        if (*p != '\x01' && *p != '\x02')
+            continue;
+        dst = utf8.appendToBuffer(dst, QByteArrayView(run, p));
+        if (*p == '\x01') {
+            *dst++ = QLatin1Char('\r');
+            *dst++ = QLatin1Char('\n');
+        } else {
+            *dst++ = QLatin1Char(',');
+        }
+        run = p + 1;
+    }
+    dst = utf8.appendToBuffer(dst, QByteArrayView(run, end));
+    out.truncate(dst - out.constData());
+    return out;
+}
+
+bool isBlankBytes(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == ' '; });
+}
+
+} // namespace
+
+TextEntry parseRecordValue(QStringView value, QString *error)
+{
+    if (isBlank(value))
+        return {};
+    const qsizetype comma = value.indexOf(QLatin1Char(','));
+    const QStringView text = comma < 0 ? value : value.first(comma);
+    const QStringView rest = comma < 0 ? QStringView() : value.sliced(comma + 1);
+    return parseRecord(
+        rest, [&](bool escaped) { return decodeField(text, escaped); }, error);
 }
 
 namespace {
@@ -381,14 +433,34 @@ QList<TextEntry> parseGroup(QByteArrayView content, ParseProblems *problems, boo
             header = header || isHeaderLine(bytes);
             continue;
         }
-        const QString line = allUtf8 ? QString::fromUtf8(bytes) : decodeFileLine(bytes);
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        const bool utf8 = allUtf8 || bytes.isValidUtf8();
+        const auto decode = [utf8](QByteArrayView b) {
+            return utf8 ? QString::fromUtf8(b) : decodeWindows1252(b);
+        };
+        // "=" and "," are ASCII: their bytes are found alike in both encodings.
+        const QByteArrayView value = bytes.sliced(bytes.indexOf('=') + 1);
         QString error;
-        entries.append(parseRecordValue(QStringView(line).sliced(eq + 1), &error));
+        if (isBlankBytes(value)) {
+            entries.append(TextEntry{});
+        } else {
+            const qsizetype comma = value.indexOf(',');
+            const QByteArrayView text = comma < 0 ? value : value.first(comma);
+            const QString rest = comma < 0 ? QString() : decode(value.sliced(comma + 1));
+            entries.append(parseRecord(
+                comma < 0        ? QStringView()
+                : rest.isEmpty() ? QStringView(u"")
+                                 : QStringView(rest),
+                [&](bool escaped) {
+                    return utf8 && !escaped ? decodePlainUtf8(text)
+                                            : decodeField(decode(text), escaped);
+                },
+                &error));
+        }
         if (!error.isEmpty() && problems && problems->count++ == 0) {
             problems->firstError = error;
             problems->firstLine = lineNo;
-            problems->firstLineText = shownLine(line);
+            problems->firstLineText =
+                shownLine(decode(bytes.first(std::min<qsizetype>(bytes.size(), 480))));
         }
     }
     if (hasHeader)
