@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 // Readers get at most this many bytes of a value, as the fixed 256-byte buffer
@@ -358,23 +360,102 @@ bool loadDocument(const QString &path, IniDocument *doc, QString *error)
 
 } // namespace
 
+namespace {
+
+QByteArrayView trimmedBytes(QByteArrayView b)
+{
+    qsizetype from = 0;
+    qsizetype to = b.size();
+    while (from < to && (b[from] == ' ' || b[from] == '\t'))
+        ++from;
+    while (to > from && (b[to - 1] == ' ' || b[to - 1] == '\t'))
+        --to;
+    return b.sliced(from, to - from);
+}
+
+// A part of a line cut at ASCII bytes reads as that part of the decoded line.
+QString decodePart(QByteArrayView part, QByteArrayView line)
+{
+    const bool ascii = std::all_of(part.begin(), part.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return QString::fromLatin1(part);
+    return line.isValidUtf8() ? QString::fromUtf8(part) : decodeWindows1252(part);
+}
+
+} // namespace
+
 IniSnapshot IniSnapshot::read(const QString &path)
 {
     IniSnapshot snapshot;
-    snapshot.m_readable = loadDocument(path, &snapshot.m_doc, &snapshot.m_error);
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return snapshot;
+    snapshot.m_readable = readWholeFile(path, &snapshot.m_bytes, &snapshot.m_error);
+    if (snapshot.m_readable)
+        snapshot.index();
     return snapshot;
 }
 
-IniSnapshot IniSnapshot::fromDocument(IniDocument doc)
+IniSnapshot IniSnapshot::fromDocument(const IniDocument &doc)
 {
     IniSnapshot snapshot;
-    snapshot.m_doc = std::move(doc);
+    snapshot.m_bytes = encodeFileText(doc.serialize());
+    snapshot.index();
     return snapshot;
+}
+
+// The same reading of lines, headers, comments and keys as IniDocument's.
+void IniSnapshot::index()
+{
+    const QByteArrayView all(m_bytes);
+    QHash<QString, KeyLine> *current = nullptr;
+    const auto takeLine = [&](qsizetype from, qsizetype to) {
+        const QByteArrayView line = all.sliced(from, to - from);
+        const QByteArrayView t = trimmedBytes(line);
+        if (t.startsWith('[')) {
+            if (const qsizetype close = t.indexOf(']'); close >= 0) {
+                const QString name =
+                    decodePart(trimmedBytes(t.sliced(1, close - 1)), line).toCaseFolded();
+                current = m_keys.contains(name) ? nullptr : &m_keys[name];
+                return;
+            }
+        }
+        if (!current || t.startsWith(';') || t.startsWith('#'))
+            return;
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0)
+            return;
+        const QString key = decodePart(trimmedBytes(line.first(eq)), line).toCaseFolded();
+        if (!current->contains(key))
+            current->insert(key, KeyLine{from, from + eq + 1, to});
+    };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const char c = all[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        takeLine(from, i);
+        if (c == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
+            ++i;
+        from = i + 1;
+    }
+    if (from < all.size())
+        takeLine(from, all.size());
 }
 
 QString IniSnapshot::value(QStringView section, QStringView key) const
 {
-    QString value = m_doc.value(section, key);
+    const auto found = m_keys.constFind(section.toString().toCaseFolded());
+    if (found == m_keys.cend())
+        return {};
+    const auto line = found->constFind(key.toString().toCaseFolded());
+    if (line == found->cend())
+        return {};
+    const QByteArrayView all(m_bytes);
+    const QByteArrayView whole = all.sliced(line->lineFrom, line->lineTo - line->lineFrom);
+    const QByteArrayView bytes = all.sliced(line->valueFrom, line->lineTo - line->valueFrom);
+    QString value = whole.isValidUtf8() ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
     const qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0)
         value.truncate(nul);

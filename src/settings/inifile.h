@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -57,22 +58,33 @@ private:
 
 // A file read once, for many lookups (the registry with thousands of groups, the
 // settings read at start). A missing file reads as empty; one that exists but
-// cannot be read is not readable, and every value reads "".
+// cannot be read is not readable, and every value reads "". Only the names are
+// looked at when the file is read; a value is decoded when it is asked for, so a
+// huge value nobody asks for costs no more than reading its bytes.
 class IniSnapshot
 {
 public:
     static IniSnapshot read(const QString &path);
     // A document known to be what the file holds (just written, say).
-    static IniSnapshot fromDocument(IniDocument doc);
+    static IniSnapshot fromDocument(const IniDocument &doc);
 
     bool isReadable() const { return m_readable; }
     const QString &error() const { return m_error; } // why it is not readable
     // The value as IniFile::read gives it: cut to 255 bytes and at a NUL.
     QString value(QStringView section, QStringView key) const;
-    const IniDocument &document() const { return m_doc; }
 
 private:
-    IniDocument m_doc;
+    void index();
+
+    struct KeyLine
+    {
+        qsizetype lineFrom = 0;
+        qsizetype valueFrom = 0;
+        qsizetype lineTo = 0;
+    };
+    QByteArray m_bytes;
+    // Folded section name -> folded key -> its first line in the first such section.
+    QHash<QString, QHash<QString, KeyLine>> m_keys;
     bool m_readable = true;
     QString m_error;
 };

@@ -44,7 +44,7 @@ bool Settings::write(const std::function<void(IniDocument &)> &change, QString *
     const bool ok = IniFile::update(m_path, change, error, &written);
     if (m_cache->scopes > 0) {
         if (ok)
-            m_cache->snapshot = IniSnapshot::fromDocument(std::move(written));
+            m_cache->snapshot = IniSnapshot::fromDocument(written);
         else
             m_cache->snapshot.reset();
     }

@@ -51,6 +51,11 @@ private slots:
         QTest::newRow("names ignore case") << QByteArray("[SETUP]\r\ntoppos=1\r\n") << "1";
         QTest::newRow("first of two sections and keys")
             << QByteArray("[Setup]\r\nTopPos=a\r\nTopPos=b\r\n[Setup]\r\nTopPos=c\r\n") << "a";
+        QTest::newRow("blanks around names, comments, keys outside sections")
+            << QByteArray("TopPos=x\r\n  [ Setup ]  \r\n;TopPos=c\r\n\t TopPos =  1 \r\n")
+            << "  1 ";
+        QTest::newRow("a header ends the section, even with =")
+            << QByteArray("[Setup]\r\n[x]=y\r\nTopPos=1\r\n") << "";
         // A stray byte elsewhere leaves a UTF-8 line UTF-8.
         QTest::newRow("stray byte on another line")
             << QByteArray("[Setup]\r\nTopPos=caf\xc3\xa9\r\nOther=\xe9t\xe9\r\n")
