@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -430,18 +431,30 @@ void IniSnapshot::index()
         if (!current->contains(key))
             current->insert(key, KeyLine{from, from + eq + 1, to});
     };
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const char c = all[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        takeLine(from, i);
-        if (c == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
-            ++i;
-        from = i + 1;
+    // Line ends are found with memchr: a value may be many megabytes long.
+    const char *const begin = all.data();
+    const char *const end = begin + all.size();
+    const auto next = [end](const char *from, char c) {
+        const void *found = std::memchr(from, c, size_t(end - from));
+        return found ? static_cast<const char *>(found) : end;
+    };
+    if (begin == end)
+        return;
+    const char *nextCr = next(begin, '\r');
+    const char *nextLf = next(begin, '\n');
+    for (const char *p = begin; p < end;) {
+        if (nextCr < p)
+            nextCr = next(p, '\r');
+        if (nextLf < p)
+            nextLf = next(p, '\n');
+        const char *const lineEnd = std::min(nextCr, nextLf);
+        takeLine(p - begin, lineEnd - begin);
+        if (lineEnd == end)
+            break;
+        p = lineEnd + 1;
+        if (*lineEnd == '\r' && p < end && *p == '\n')
+            ++p;
     }
-    if (from < all.size())
-        takeLine(from, all.size());
 }
 
 QString IniSnapshot::value(QStringView section, QStringView key) const
