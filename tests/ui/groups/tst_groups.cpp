@@ -288,6 +288,21 @@ private slots:
         QCOMPARE(readGroup(2), (QList<TextEntry>{minusOne, entry("b"), entry("a")}));
     }
 
+    // A file full of bad values is one message when the dialog reads it.
+    void manyBadValuesAreOneMessage()
+    {
+        QByteArray file("[ListData]\r\n");
+        for (int i = 0; i < 40; ++i)
+            file += "Text1=t,70000,,0\r\n";
+        QVERIFY(writeFileAtomically(m_paths.groupFile(0), file));
+        QStringList messages;
+        GroupCopySession session(m_paths, [&](const QString &m) { messages << m; });
+        session.open(2);
+        QCOMPARE(session.rowCount(0), 40);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("40 values")), qPrintable(messages[0]));
+    }
+
     void groupChangeSavesChangedSidesFirst()
     {
         QVERIFY(writeGroup(0, {entry("zero")}));
