@@ -143,8 +143,10 @@ void Startup::leaveMarker() const
 {
     using namespace ReExecuteMarker;
     const QString &rex = paths().rexFile;
-    const bool written = IniFile::write(rex, kSection, kReally, kYes) &&
-                         IniFile::write(rex, kSection, kCommand, trimBlanks(m_options.arguments));
+    const bool written = IniFile::update(rex, [this](IniDocument &doc) {
+        doc.setValue(kSection, kReally, kYes);
+        doc.setValue(kSection, kCommand, trimBlanks(m_options.arguments));
+    });
     // Nothing more a second copy can do: it ends either way, without a word.
     if (written)
         qCInfo(lcStartup, "second copy: marker written");
@@ -157,6 +159,10 @@ bool Startup::prepareDataFolder(QString *error) const
     bool created = false;
     if (!makePrivateFolder(paths().dataFolder, error, &created))
         return false;
+    // Saves killed part-way leave their temporary file; with the lock held no
+    // other copy is writing these files.
+    if (const int n = removeLeftoverTempFiles(paths().dataFolder, QStringLiteral("*.dat")))
+        qCInfo(lcStartup, "removed %d temporary files of interrupted saves", n);
     // Only the start that made the data folder looks for old data, so the move
     // is tried once per user at most.
     return !created || migrateOldData(error);

@@ -1,20 +1,12 @@
 #include "platform/filesys.h"
 
+#include "platform/filesys_os.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <QRegularExpression>
 
 namespace {
 
@@ -24,111 +16,75 @@ void setError(QString *error, const QString &text)
         *error = text;
 }
 
-QString errnoText(const char *what, const QString &path)
+// A name beside target that no other writer picks.
+QString freshTempName(const QString &target)
 {
-    return QString::fromLocal8Bit(what) + QLatin1String(" ") + QDir::toNativeSeparators(path) +
-           QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
+                                                  QLatin1Char('0'));
 }
 
-#ifdef Q_OS_UNIX
-bool writeAll(int fd, const QByteArray &data)
+bool renameIntoPlace(const QString &temp, const QString &target, QString *error)
 {
-    const char *p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
+    QString reason;
+    if (!FileSysOs::replaceByRename(temp, target, &reason)) {
+        FileSysOs::removeFile(temp);
+        setError(error, reason);
+        return false;
     }
+    FileSysOs::syncFolderOf(target);
     return true;
 }
-
-// The rename is durable only once the folder entry itself is on disk.
-void syncFolderOf(const QString &path)
-{
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-#endif
 
 } // namespace
 
 bool replaceFileAtomically(const QString &target, const QByteArray &data, const QString &tempPath,
                            QString *error)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray tmp = QFile::encodeName(tempPath);
-    ::unlink(tmp.constData());
-    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        setError(error, errnoText("cannot create", tempPath));
+    // A leftover of an earlier run goes first; whatever stays in the way (a
+    // folder, a file of someone else) makes the save fail rather than be used.
+    FileSysOs::removeFile(tempPath);
+    QString reason;
+    if (FileSysOs::writeNewFile(tempPath, data, &reason) != FileSysOs::CreateResult::Written) {
+        setError(error, reason);
         return false;
     }
-    bool ok = writeAll(fd, data);
-    if (!ok)
-        setError(error, errnoText("cannot write", tempPath));
-    if (ok && ::fsync(fd) != 0) {
-        setError(error, errnoText("cannot flush", tempPath));
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
-        setError(error, errnoText("cannot close", tempPath));
-        ok = false;
-    }
-    if (ok && ::rename(tmp.constData(), QFile::encodeName(target).constData()) != 0) {
-        setError(error, errnoText("cannot replace", target));
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(tmp.constData());
-        return false;
-    }
-    syncFolderOf(target);
-    return true;
-#else
-    QFile::remove(tempPath);
-    QFile file(tempPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const bool written = file.write(data) == data.size() && file.flush();
-    file.close();
-    if (!written) {
-        setError(error, file.errorString());
-        QFile::remove(tempPath);
-        return false;
-    }
-    // std::filesystem::rename replaces the target in one step (MoveFileEx with
-    // REPLACE_EXISTING on Windows), unlike QFile::rename.
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(tempPath.toStdWString()),
-                            std::filesystem::path(target.toStdWString()), ec);
-    if (ec) {
-        setError(error, QStringLiteral("cannot replace ") + QDir::toNativeSeparators(target));
-        QFile::remove(tempPath);
-        return false;
-    }
-    return true;
-#endif
+    return renameIntoPlace(tempPath, target, error);
 }
 
 bool writeFileAtomically(const QString &target, const QByteArray &data, QString *error)
 {
-    const QString temp =
-        target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
-                                               QLatin1Char('0'));
-    return replaceFileAtomically(target, data, temp, error);
+    // A random name taken already (by a crashed save, or by a link someone
+    // planted) is passed by, never opened.
+    QString reason;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QString temp = freshTempName(target);
+        switch (FileSysOs::writeNewFile(temp, data, &reason)) {
+        case FileSysOs::CreateResult::Written:
+            return renameIntoPlace(temp, target, error);
+        case FileSysOs::CreateResult::NameTaken:
+            continue;
+        case FileSysOs::CreateResult::Failed:
+            setError(error, reason);
+            return false;
+        }
+    }
+    setError(error, reason);
+    return false;
+}
+
+int removeLeftoverTempFiles(const QString &folder, const QString &namePattern)
+{
+    static const QRegularExpression tempName(QStringLiteral("\\.[0-9a-f]{16}\\.tmp$"));
+    const QDir dir(folder);
+    int removed = 0;
+    const QStringList names = dir.entryList({namePattern + QStringLiteral(".*.tmp")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (tempName.match(name).hasMatch() && !QFileInfo(dir.filePath(name)).isSymLink() &&
+            QFile::remove(dir.filePath(name)))
+            ++removed;
+    }
+    return removed;
 }
 
 bool makePrivateFolder(const QString &path, QString *error, bool *created)
@@ -144,24 +100,15 @@ bool makePrivateFolder(const QString &path, QString *error, bool *created)
             QStringLiteral("%1 exists and is not a folder").arg(QDir::toNativeSeparators(path)));
         return false;
     }
-#ifdef Q_OS_UNIX
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0) {
-        const int mkdirErrno = errno;
+    bool alreadyExists = false;
+    QString reason;
+    if (!FileSysOs::makeFolder(path, &alreadyExists, &reason)) {
         // Another copy may have made it meanwhile.
-        if (mkdirErrno == EEXIST && QFileInfo(path).isDir())
+        if (alreadyExists && QFileInfo(path).isDir())
             return true;
-        errno = mkdirErrno;
-        setError(error, errnoText("cannot create", path));
+        setError(error, reason);
         return false;
     }
-#else
-    if (!QDir().mkdir(path)) {
-        if (QFileInfo(path).isDir())
-            return true;
-        setError(error, QStringLiteral("cannot create ") + QDir::toNativeSeparators(path));
-        return false;
-    }
-#endif
     if (created)
         *created = true;
     return true;

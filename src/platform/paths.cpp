@@ -18,18 +18,18 @@ QString AppPaths::platformBaseFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
-QString AppPaths::groupFile(qint32 groupNo) const
+QString AppPaths::groupFileIn(const QString &dataFolder, qint32 groupNo)
 {
     return dataFolder + QStringLiteral("/group") + QString::number(groupNo) +
            QStringLiteral(".dat");
 }
 
+QString AppPaths::groupFile(qint32 groupNo) const
+{
+    return groupFileIn(dataFolder, groupNo);
+}
+
 QString AppPaths::registryFile() const
 {
     return dataFolder + QStringLiteral("/Management.dat");
-}
-
-QString AppPaths::tempGroupFile() const
-{
-    return tempFolder + QStringLiteral("/TempGroup.tmp");
 }

@@ -9,7 +9,7 @@ struct AppPaths
 {
     QString userFolder; // <base>/Orvendel Software/Pastebasket
     QString dataFolder; // userFolder/data: Management.dat and group<N>.dat
-    QString tempFolder; // userFolder/temp: TempGroup.tmp
+    QString tempFolder; // userFolder/temp: made at start, no longer written to
     QString iniFile;    // userFolder/Pastebasket.ini
     QString rexFile;    // userFolder/Pastebasket.rex, the re-execute marker
 
@@ -21,5 +21,7 @@ struct AppPaths
 
     QString groupFile(qint32 groupNo) const; // dataFolder/group<N>.dat
     QString registryFile() const;            // dataFolder/Management.dat
-    QString tempGroupFile() const;           // tempFolder/TempGroup.tmp
+
+    // The data file of group groupNo in a data folder: <dataFolder>/group<N>.dat.
+    static QString groupFileIn(const QString &dataFolder, qint32 groupNo);
 };

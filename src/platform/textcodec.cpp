@@ -1,8 +1,5 @@
 #include "platform/textcodec.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
-
 #include <array>
 
 namespace {
@@ -15,7 +12,7 @@ constexpr std::array<char16_t, 32> kCp1252High = {
 
 } // namespace
 
-QString decodeWindows1252(const QByteArray &bytes)
+QString decodeWindows1252(QByteArrayView bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *dst = out.data();
@@ -26,13 +23,32 @@ QString decodeWindows1252(const QByteArray &bytes)
     return out;
 }
 
-QString decodeFileText(const QByteArray &bytes)
+QString decodeFileLine(QByteArrayView line)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return decodeWindows1252(bytes);
+    return line.isValidUtf8() ? QString::fromUtf8(line) : decodeWindows1252(line);
+}
+
+QString decodeFileText(QByteArrayView bytes)
+{
+    // Nearly every file is UTF-8 throughout: one pass over the whole.
+    if (bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
+    // The line breaks are ASCII and read alike in both encodings; each run
+    // between them is decided on its own.
+    QString out;
+    out.reserve(bytes.size());
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    const char *from = begin;
+    for (const char *p = begin; p != end; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            out += decodeFileLine(QByteArrayView(from, p));
+            out += QLatin1Char(*p);
+            from = p + 1;
+        }
+    }
+    out += decodeFileLine(QByteArrayView(from, end));
+    return out;
 }
 
 QByteArray encodeFileText(QStringView text)

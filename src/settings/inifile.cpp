@@ -4,6 +4,10 @@
 #include "platform/textcodec.h"
 
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -105,7 +109,7 @@ QString cutToReadLimit(const QString &value)
 
 } // namespace
 
-IniDocument IniDocument::parse(const QString &text)
+IniDocument IniDocument::parse(QStringView text)
 {
     IniDocument doc;
     qsizetype start = 0;
@@ -113,33 +117,102 @@ IniDocument IniDocument::parse(const QString &text)
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            doc.m_lines.append(text.mid(start, i - start));
+            doc.m_lines.append(text.mid(start, i - start).toString());
             if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        doc.m_lines.append(text.mid(start));
+        doc.m_lines.append(text.mid(start).toString());
+    return doc;
+}
+
+IniDocument IniDocument::parseFile(QByteArrayView bytes)
+{
+    IniDocument doc;
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    const char *start = begin;
+    for (const char *p = begin; p != end; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            doc.m_lines.append(decodeFileLine(QByteArrayView(start, p)));
+            if (*p == '\r' && p + 1 != end && p[1] == '\n')
+                ++p;
+            start = p + 1;
+        }
+    }
+    if (start != end)
+        doc.m_lines.append(decodeFileLine(QByteArrayView(start, end)));
     return doc;
 }
 
 QString IniDocument::serialize() const
 {
     QString out;
+    qsizetype size = 0;
+    for (const QString &line : m_lines)
+        size += line.size() + 2;
+    out.reserve(size);
     for (const QString &line : m_lines)
         out += line + QLatin1String("\r\n");
     return out;
 }
 
+// Names are folded as the case-blind comparison of sameName folds them.
+struct IniDocument::Index
+{
+    struct Section
+    {
+        qsizetype header = -1;
+        QHash<QString, qsizetype> keys; // the first line of each key
+    };
+    QHash<QString, Section> sections; // the first section of each name
+};
+
+const IniDocument::Index &IniDocument::index() const
+{
+    if (m_index)
+        return *m_index;
+    auto index = std::make_shared<Index>();
+    Index::Section *current = nullptr;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString &line = m_lines.at(i);
+        const QStringView name = headerName(line);
+        if (!name.isNull()) {
+            const QString folded = name.toString().toCaseFolded();
+            if (index->sections.contains(folded)) {
+                current = nullptr; // a later duplicate: lookups never reach it
+            } else {
+                current = &index->sections[folded];
+                current->header = i;
+            }
+            continue;
+        }
+        QStringView k;
+        QStringView v;
+        if (current && splitKeyLine(line, &k, &v)) {
+            const QString folded = k.toString().toCaseFolded();
+            if (!current->keys.contains(folded)) // the first of the name is the one read
+                current->keys.insert(folded, i);
+        }
+    }
+    m_index = index;
+    return *m_index;
+}
+
 qsizetype IniDocument::findSection(QStringView section) const
 {
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const QStringView name = headerName(m_lines.at(i));
-        if (!name.isNull() && sameName(name, section))
-            return i;
-    }
-    return -1;
+    const auto found = index().sections.constFind(section.toString().toCaseFolded());
+    return found == index().sections.cend() ? -1 : found->header;
+}
+
+qsizetype IniDocument::findKeyLine(QStringView section, QStringView key) const
+{
+    const auto found = index().sections.constFind(section.toString().toCaseFolded());
+    if (found == index().sections.cend())
+        return -1;
+    return found->keys.value(key.toString().toCaseFolded(), -1);
 }
 
 qsizetype IniDocument::sectionEnd(qsizetype header) const
@@ -164,10 +237,7 @@ qsizetype IniDocument::findKey(qsizetype header, QStringView key) const
 
 QString IniDocument::value(QStringView section, QStringView key) const
 {
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return {};
-    const qsizetype line = findKey(header, key);
+    const qsizetype line = findKeyLine(section, key);
     if (line < 0)
         return {};
     QStringView k;
@@ -178,27 +248,28 @@ QString IniDocument::value(QStringView section, QStringView key) const
 
 bool IniDocument::contains(QStringView section, QStringView key) const
 {
-    const qsizetype header = findSection(section);
-    return header >= 0 && findKey(header, key) >= 0;
+    return findKeyLine(section, key) >= 0;
 }
 
 void IniDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
-    qsizetype header = findSection(section);
+    const qsizetype header = findSection(section);
     if (header < 0) {
+        linesMoved();
         m_lines.append(QLatin1Char('[') + section.toString() + QLatin1Char(']'));
         m_lines.append(keyLine(key, value));
         return;
     }
-    const qsizetype line = findKey(header, key);
+    const qsizetype line = findKeyLine(section, key);
     if (line >= 0) {
-        // Keep the key as the file spells it.
+        // Keep the key as the file spells it; no line moves, so the index stays.
         QStringView k;
         QStringView v;
         splitKeyLine(m_lines.at(line), &k, &v);
         m_lines[line] = keyLine(k, value);
         return;
     }
+    linesMoved();
     // After the section's last non-blank line, so a blank line between sections stays.
     qsizetype insertAt = sectionEnd(header);
     while (insertAt > header + 1 && trimmed(m_lines.at(insertAt - 1)).isEmpty())
@@ -211,6 +282,7 @@ void IniDocument::removeKey(QStringView section, QStringView key)
     const qsizetype header = findSection(section);
     if (header < 0)
         return;
+    linesMoved();
     qsizetype line;
     while ((line = findKey(header, key)) >= 0)
         m_lines.removeAt(line);
@@ -219,14 +291,17 @@ void IniDocument::removeKey(QStringView section, QStringView key)
 void IniDocument::removeSection(QStringView section)
 {
     qsizetype header;
-    while ((header = findSection(section)) >= 0)
+    while ((header = findSection(section)) >= 0) {
         m_lines.remove(header, sectionEnd(header) - header);
+        linesMoved();
+    }
 }
 
 void IniDocument::replaceSection(QStringView section,
                                  const QList<std::pair<QString, QString>> &entries)
 {
-    qsizetype header = findSection(section);
+    const qsizetype header = findSection(section);
+    linesMoved();
     if (header < 0) {
         m_lines.append(QLatin1Char('[') + section.toString() + QLatin1Char(']'));
         for (const auto &[key, value] : entries)
@@ -242,9 +317,12 @@ void IniDocument::replaceSection(QStringView section,
             later = sectionEnd(later);
     }
     m_lines.remove(header + 1, sectionEnd(header) - header - 1);
-    qsizetype at = header + 1;
+    QList<QString> lines;
+    lines.reserve(entries.size());
     for (const auto &[key, value] : entries)
-        m_lines.insert(at++, keyLine(key, value));
+        lines.append(keyLine(key, value));
+    m_lines.insert(header + 1, lines.size(), QString());
+    std::move(lines.begin(), lines.end(), m_lines.begin() + header + 1);
 }
 
 QList<std::pair<QString, QString>> IniDocument::entries(QStringView section) const
@@ -267,40 +345,157 @@ namespace {
 
 // A missing file is an empty document; one that exists but cannot be read is a
 // failure, so that a write never replaces a file it could not read.
-bool loadDocument(const QString &path, IniDocument *doc)
+bool loadDocument(const QString &path, IniDocument *doc, QString *error)
 {
-    if (!QFileInfo::exists(path)) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
         *doc = {};
         return true;
     }
     QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
+    if (!readWholeFile(path, &bytes, error))
         return false;
-    *doc = IniDocument::parse(decodeFileText(bytes));
+    *doc = IniDocument::parseFile(bytes);
     return true;
 }
 
 } // namespace
 
-QString IniFile::read(const QString &path, QStringView section, QStringView key)
+namespace {
+
+QByteArrayView trimmedBytes(QByteArrayView b)
 {
-    IniDocument doc;
-    if (!loadDocument(path, &doc))
+    qsizetype from = 0;
+    qsizetype to = b.size();
+    while (from < to && (b[from] == ' ' || b[from] == '\t'))
+        ++from;
+    while (to > from && (b[to - 1] == ' ' || b[to - 1] == '\t'))
+        --to;
+    return b.sliced(from, to - from);
+}
+
+// A part of a line cut at ASCII bytes reads as that part of the decoded line.
+QString decodePart(QByteArrayView part, QByteArrayView line)
+{
+    const bool ascii = std::all_of(part.begin(), part.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return QString::fromLatin1(part);
+    return line.isValidUtf8() ? QString::fromUtf8(part) : decodeWindows1252(part);
+}
+
+} // namespace
+
+IniSnapshot IniSnapshot::read(const QString &path)
+{
+    IniSnapshot snapshot;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return snapshot;
+    snapshot.m_readable = readWholeFile(path, &snapshot.m_bytes, &snapshot.m_error);
+    if (snapshot.m_readable)
+        snapshot.index();
+    return snapshot;
+}
+
+IniSnapshot IniSnapshot::fromDocument(const IniDocument &doc)
+{
+    IniSnapshot snapshot;
+    snapshot.m_bytes = encodeFileText(doc.serialize());
+    snapshot.index();
+    return snapshot;
+}
+
+// The same reading of lines, headers, comments and keys as IniDocument's.
+void IniSnapshot::index()
+{
+    const QByteArrayView all(m_bytes);
+    QHash<QString, KeyLine> *current = nullptr;
+    const auto takeLine = [&](qsizetype from, qsizetype to) {
+        const QByteArrayView line = all.sliced(from, to - from);
+        const QByteArrayView t = trimmedBytes(line);
+        if (t.startsWith('[')) {
+            if (const qsizetype close = t.indexOf(']'); close >= 0) {
+                const QString name =
+                    decodePart(trimmedBytes(t.sliced(1, close - 1)), line).toCaseFolded();
+                current = m_keys.contains(name) ? nullptr : &m_keys[name];
+                return;
+            }
+        }
+        if (!current || t.startsWith(';') || t.startsWith('#'))
+            return;
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0)
+            return;
+        const QString key = decodePart(trimmedBytes(line.first(eq)), line).toCaseFolded();
+        if (!current->contains(key))
+            current->insert(key, KeyLine{from, from + eq + 1, to});
+    };
+    // Line ends are found with memchr: a value may be many megabytes long.
+    const char *const begin = all.data();
+    const char *const end = begin + all.size();
+    const auto next = [end](const char *from, char c) {
+        const void *found = std::memchr(from, c, size_t(end - from));
+        return found ? static_cast<const char *>(found) : end;
+    };
+    if (begin == end)
+        return;
+    const char *nextCr = next(begin, '\r');
+    const char *nextLf = next(begin, '\n');
+    for (const char *p = begin; p < end;) {
+        if (nextCr < p)
+            nextCr = next(p, '\r');
+        if (nextLf < p)
+            nextLf = next(p, '\n');
+        const char *const lineEnd = std::min(nextCr, nextLf);
+        takeLine(p - begin, lineEnd - begin);
+        if (lineEnd == end)
+            break;
+        p = lineEnd + 1;
+        if (*lineEnd == '\r' && p < end && *p == '\n')
+            ++p;
+    }
+}
+
+QString IniSnapshot::value(QStringView section, QStringView key) const
+{
+    const auto found = m_keys.constFind(section.toString().toCaseFolded());
+    if (found == m_keys.cend())
         return {};
-    QString value = doc.value(section, key);
+    const auto line = found->constFind(key.toString().toCaseFolded());
+    if (line == found->cend())
+        return {};
+    const QByteArrayView all(m_bytes);
+    const QByteArrayView whole = all.sliced(line->lineFrom, line->lineTo - line->lineFrom);
+    const QByteArrayView bytes = all.sliced(line->valueFrom, line->lineTo - line->valueFrom);
+    QString value = whole.isValidUtf8() ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
     const qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0)
         value.truncate(nul);
     return cutToReadLimit(value);
 }
 
-bool IniFile::update(const QString &path, const std::function<void(IniDocument &)> &change)
+QString IniFile::read(const QString &path, QStringView section, QStringView key)
+{
+    return IniSnapshot::read(path).value(section, key);
+}
+
+bool IniFile::update(const QString &path, const std::function<void(IniDocument &)> &change,
+                     QString *error, IniDocument *written)
 {
     IniDocument doc;
-    if (!loadDocument(path, &doc))
+    QString reason;
+    if (!loadDocument(path, &doc, &reason)) {
+        if (error)
+            *error = reason;
         return false;
+    }
     change(doc);
-    return writeFileAtomically(path, encodeFileText(doc.serialize()));
+    if (!writeFileAtomically(path, encodeFileText(doc.serialize()), error))
+        return false;
+    if (written)
+        *written = std::move(doc);
+    return true;
 }
 
 bool IniFile::write(const QString &path, QStringView section, QStringView key, QStringView value)

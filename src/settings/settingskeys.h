@@ -3,7 +3,12 @@
 #include <QString>
 #include <QStringView>
 
+#include <QList>
+
 #include <array>
+#include <functional>
+#include <memory>
+#include <utility>
 
 // Every key of the settings file in one place. Code asks for a setting through
 // these constants, never through a literal section or key name.
@@ -64,13 +69,18 @@ inline constexpr QStringView kCommand = u"Command"; // the second copy's argumen
 inline constexpr QStringView kYes = u"Yes";
 } // namespace ReExecuteMarker
 
-// The settings file at one path, read and written one value at a time (no cache).
+class IniDocument;
+struct SettingsCache;
+
+// The settings file at one path. Each read goes to the file, except inside a
+// ReadScope: there the file is read once and every later read of the scope is
+// answered from that (writes made through this object included), so an
+// operation that asks for dozens of values reads even a huge file once. Writes
+// of single values each replace the file; a Batch writes several at once.
 class Settings
 {
 public:
-    explicit Settings(QString iniPath)
-        : m_path(std::move(iniPath))
-    {}
+    explicit Settings(QString iniPath);
 
     const QString &path() const { return m_path; }
 
@@ -86,9 +96,55 @@ public:
     // Confirmations ask only when the value is exactly "1" (so "1.0" does not ask).
     bool isExactlyOne(const SettingKey &key) const;
 
-    // Writes the start-up default of every key in kStartupDefaults whose value is blank.
-    void writeStartupDefaults() const;
+    // Writes the start-up default of every key in kStartupDefaults whose value is
+    // blank, all in one write.
+    bool writeStartupDefaults() const;
+
+    // While one exists, the file is read at most once (for this object and its
+    // copies); scopes may nest.
+    class ReadScope
+    {
+    public:
+        explicit ReadScope(const Settings &settings);
+        ~ReadScope();
+        ReadScope(const ReadScope &) = delete;
+        ReadScope &operator=(const ReadScope &) = delete;
+
+    private:
+        std::shared_ptr<SettingsCache> m_cache;
+    };
+
+    // Values gathered and written together in one atomic replace of the file:
+    //     Settings::Batch batch(settings);
+    //     batch.setFlag(Setting::AutoGet, true);
+    //     batch.setValue(Setting::LastGroupNo, 3);
+    //     if (!batch.commit()) ...
+    // A batch that is never committed writes nothing.
+    class Batch
+    {
+    public:
+        explicit Batch(const Settings &settings)
+            : m_settings(settings)
+        {}
+
+        Batch &setValue(const SettingKey &key, QStringView value);
+        Batch &setValue(const SettingKey &key, qint64 number);
+        Batch &setFlag(const SettingKey &key, bool on);
+        bool isEmpty() const { return m_values.isEmpty(); }
+
+        // One write for every value set; true when the file holds them. An empty
+        // batch writes nothing and succeeds. *error says why it failed.
+        bool commit(QString *error = nullptr);
+
+    private:
+        const Settings &m_settings;
+        QList<std::pair<SettingKey, QString>> m_values;
+    };
 
 private:
+    bool write(const std::function<void(IniDocument &)> &change, QString *error) const;
+
     QString m_path;
+    // Shared by copies of this object, so a scope covers them all.
+    std::shared_ptr<SettingsCache> m_cache;
 };

@@ -5,8 +5,15 @@
 #include "settings/number.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -15,7 +22,6 @@ constexpr QChar kCommaByte(0x02);
 // Only inside records marked with kEscapedMarker.
 constexpr QChar kEscape(0x03);
 constexpr QStringView kEscapedMarker = u"x1";
-constexpr QStringView kHeader = u"[ListData]";
 constexpr QStringView kLineEnd = u"\r\n";
 constexpr QStringView kParseErrorPrefix = u"gsSetTextDataFromFileData(): ";
 constexpr qint64 kReadChunk = 1 << 20;
@@ -30,36 +36,79 @@ bool isLoneSurrogate(QStringView s, qsizetype i)
     return false;
 }
 
-bool hasLoneCr(QStringView s)
+// True when the plain field encoding would not give the same string back: a lone
+// CR ends the line when read, 0x01 and 0x02 read back as CR LF and ",", and an
+// unpaired surrogate has no UTF-8 form. One pass: texts may be megabytes.
+bool needsEscape(QStringView s)
 {
-    for (qsizetype i = s.indexOf(QLatin1Char('\r')); i >= 0;
-         i = s.indexOf(QLatin1Char('\r'), i + 1)) {
-        if (i + 1 >= s.size() || s[i + 1] != QLatin1Char('\n'))
+    const char16_t *const p = s.utf16();
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c > u'\r' && (c < 0xD800 || c > 0xDFFF))
+            continue;
+        if (c == kCrLfByte || c == kCommaByte)
             return true;
+        if (c == u'\r') {
+            if (i + 1 >= n || p[i + 1] != u'\n')
+                return true;
+        } else if (c >= 0xD800) {
+            if (c >= 0xDC00 || i + 1 >= n || p[i + 1] < 0xDC00 || p[i + 1] > 0xDFFF)
+                return true;
+            ++i; // a whole pair
+        }
     }
     return false;
 }
 
-// True when the plain field encoding would not give the same string back: a lone
-// CR ends the line when read, 0x01 and 0x02 read back as CR LF and ",", and an
-// unpaired surrogate has no UTF-8 form.
-bool needsEscape(QStringView s)
+// Appends the UTF-8 form of s (which holds no unpaired surrogate) to out, encoding
+// straight into out's buffer.
+void appendUtf8(QByteArray &out, QStringView s)
 {
-    return s.contains(kCrLfByte) || s.contains(kCommaByte) || hasLoneCr(s) || !s.isValidUtf16();
+    // A long text is measured first, so the buffer is not three times its size.
+    qsizetype bytes = 3 * s.size();
+    if (s.size() > 4096) {
+        bytes = s.size();
+        for (const QChar ch : s) {
+            const char16_t c = ch.unicode();
+            bytes += (c >= 0x80) + (c >= 0x800 && (c < 0xD800 || c > 0xDFFF));
+        }
+    }
+    const qsizetype old = out.size();
+    const qsizetype room = old + bytes;
+    if (out.capacity() < room)
+        out.reserve(std::max(room, out.capacity() * 3 / 2));
+    out.resize(room);
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    char *const end = utf8.appendToBuffer(out.data() + old, s);
+    out.truncate(end - out.constData());
 }
 
-// The plain form, as every older version wrote it. Texts may be megabytes: the
-// work goes to Qt's bulk replace rather than a loop per character.
-void appendPlainField(QString &out, QStringView s)
+// The plain form, as every older version wrote it: CR LF as 0x01, "," as 0x02.
+// The field holds no lone CR here (needsEscape), so every CR starts a CR LF.
+void appendPlainField(QByteArray &out, QStringView s)
 {
-    if (!s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char(','))) {
-        out += s;
+    const qsizetype from = out.size();
+    appendUtf8(out, s);
+    char *const begin = out.data() + from;
+    char *const end = out.data() + out.size();
+    char *first = begin;
+    while (first != end && *first != '\r' && *first != ',')
+        ++first;
+    if (first == end)
         return;
+    char *dst = first;
+    for (const char *src = first; src != end; ++src) {
+        if (*src == '\r' && src + 1 != end) {
+            *dst++ = '\x01';
+            ++src; // the LF
+        } else if (*src == ',') {
+            *dst++ = '\x02';
+        } else {
+            *dst++ = *src;
+        }
     }
-    QString field = s.toString();
-    field.replace(QLatin1String("\r\n"), QString(kCrLfByte));
-    field.replace(QLatin1Char(','), kCommaByte);
-    out += field;
+    out.truncate(dst - out.constData());
 }
 
 void appendEscapedField(QString &out, QStringView s)
@@ -126,9 +175,24 @@ qsizetype decodeEscape(QStringView s, qsizetype i, QChar *out)
 
 QString decodePlainField(QStringView s)
 {
-    QString out = s.toString();
-    out.replace(kCommaByte, QLatin1Char(','));
-    out.replace(kCrLfByte, QLatin1String("\r\n"));
+    qsizetype breaks = 0;
+    bool commas = false;
+    for (const QChar c : s) {
+        breaks += c == kCrLfByte;
+        commas = commas || c == kCommaByte;
+    }
+    if (breaks == 0 && !commas)
+        return s.toString();
+    QString out(s.size() + breaks, Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (const QChar c : s) {
+        if (c == kCrLfByte) {
+            *dst++ = QLatin1Char('\r');
+            *dst++ = QLatin1Char('\n');
+        } else {
+            *dst++ = c == kCommaByte ? QChar(u',') : c;
+        }
+    }
     return out;
 }
 
@@ -163,21 +227,6 @@ QString decodeField(QStringView s, bool escaped)
     return escaped ? decodeEscapedField(s) : decodePlainField(s);
 }
 
-// Calls onLine for every line of text; lines end at CR or CR LF.
-template<typename F> void forEachLine(QStringView text, F onLine)
-{
-    qsizetype start = 0;
-    for (qsizetype cr = text.indexOf(QLatin1Char('\r')); cr >= 0;
-         cr = text.indexOf(QLatin1Char('\r'), start)) {
-        onLine(text.mid(start, cr - start));
-        start = cr + 1;
-        if (start < text.size() && text[start] == QLatin1Char('\n'))
-            ++start;
-    }
-    if (start < text.size())
-        onLine(text.mid(start));
-}
-
 QString setAsideName(const QString &path)
 {
     const QString base = path + QStringLiteral(".unreadable-") +
@@ -190,46 +239,160 @@ QString setAsideName(const QString &path)
 
 } // namespace
 
-TextEntry parseRecordValue(QStringView value, const ParseErrorReporter &report)
+QString parseProblemsMessage(const ParseProblems &problems, const QString &path)
+{
+    QString message = kParseErrorPrefix + problems.firstError;
+    if (problems.count > 1)
+        message +=
+            QStringLiteral("\r\n%1 values in %2 could not be read whole; the first, line %3:")
+                .arg(problems.count)
+                .arg(QDir::toNativeSeparators(path))
+                .arg(problems.firstLine);
+    else
+        message += QStringLiteral("\r\nIn %1, line %2:")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(problems.firstLine);
+    return message + QStringLiteral("\r\n") + problems.firstLineText;
+}
+
+namespace {
+
+// The record of a value whose text field (the part before the first ",") the
+// caller decodes: rest is what follows that comma (null without one), text gives
+// the decoded text field once it is known whether the record is escaped.
+template<typename TextOf>
+TextEntry parseRecord(QStringView rest, const TextOf &textOf, QString *error)
 {
     TextEntry entry;
-    if (isBlank(value))
-        return entry;
-    const QList<QStringView> parts = value.split(QLatin1Char(','));
-    const bool escaped = parts.size() > 4 && parts.at(4) == kEscapedMarker;
+    // Fields 1 to 4; any after them mean nothing and are not even split.
+    std::array<QStringView, 4> parts;
+    qsizetype count = 0;
+    for (qsizetype from = 0; !rest.isNull() && count < qsizetype(parts.size());) {
+        const qsizetype comma = rest.indexOf(QLatin1Char(','), from);
+        parts[count++] = rest.sliced(from, (comma < 0 ? rest.size() : comma) - from);
+        if (comma < 0)
+            break;
+        from = comma + 1;
+    }
+    const bool escaped = count > 3 && parts[3] == kEscapedMarker;
     const auto flagOf = [&](QStringView part, qint16 *flag) {
         const std::optional<qint16> n = int16Of(part);
         if (!n) {
-            if (report)
-                report(kParseErrorPrefix + QStringLiteral("Overflow"));
+            if (error)
+                *error = QStringLiteral("Overflow");
             return false;
         }
         *flag = *n;
         return true;
     };
-    entry.text = decodeField(parts.at(0), escaped);
-    if (parts.size() > 1 && !flagOf(parts.at(1), &entry.protectFlag))
+    entry.text = textOf(escaped);
+    if (count > 0 && !flagOf(parts[0], &entry.protectFlag))
         return entry;
-    if (parts.size() > 2)
-        entry.caption = decodeField(parts.at(2), escaped);
-    if (parts.size() > 3)
-        flagOf(parts.at(3), &entry.namedFlag);
+    if (count > 1)
+        entry.caption = decodeField(parts[1], escaped);
+    if (count > 2)
+        flagOf(parts[2], &entry.namedFlag);
     return entry;
 }
 
-QString formatRecordValue(const TextEntry &entry)
+// The plain text field of a UTF-8 line decoded straight from its bytes into its
+// one result: a text of megabytes is never held twice. 0x01 and 0x02 never occur
+// inside a UTF-8 sequence, so the runs between them are whole.
+QString decodePlainUtf8(QByteArrayView bytes)
+{
+    const char *const begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    const qsizetype breaks = std::count(begin, end, '\x01');
+    QString out(bytes.size() + breaks, Qt::Uninitialized);
+    QChar *dst = out.data();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const char *run = begin;
+    for (const char *p = begin; p != end; ++p) {
+        if (*p != '\x01' && *p != '\x02')
+            continue;
+        dst = utf8.appendToBuffer(dst, QByteArrayView(run, p));
+        if (*p == '\x01') {
+            *dst++ = QLatin1Char('\r');
+            *dst++ = QLatin1Char('\n');
+        } else {
+            *dst++ = QLatin1Char(',');
+        }
+        run = p + 1;
+    }
+    dst = utf8.appendToBuffer(dst, QByteArrayView(run, end));
+    out.truncate(dst - out.constData());
+    return out;
+}
+
+bool isBlankBytes(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == ' '; });
+}
+
+} // namespace
+
+TextEntry parseRecordValue(QStringView value, QString *error)
+{
+    if (isBlank(value))
+        return {};
+    const qsizetype comma = value.indexOf(QLatin1Char(','));
+    const QStringView text = comma < 0 ? value : value.first(comma);
+    const QStringView rest = comma < 0 ? QStringView() : value.sliced(comma + 1);
+    return parseRecord(
+        rest, [&](bool escaped) { return decodeField(text, escaped); }, error);
+}
+
+namespace {
+
+void appendRecord(QByteArray &out, int n, const TextEntry &entry)
 {
     const bool escaped = needsEscape(entry.text) || needsEscape(entry.caption);
-    QString out;
-    out.reserve(entry.text.size() + entry.caption.size() + 16);
-    const auto append = escaped ? appendEscapedField : appendPlainField;
-    append(out, entry.text);
-    out += QLatin1Char(',') + QString::number(entry.protectFlag) + QLatin1Char(',');
-    append(out, entry.caption);
-    out += QLatin1Char(',') + QString::number(entry.namedFlag);
+    out += "Text";
+    out += QByteArray::number(n);
+    out += '=';
+    if (escaped) {
+        QString field;
+        appendEscapedField(field, entry.text);
+        appendUtf8(out, field);
+    } else {
+        appendPlainField(out, entry.text);
+    }
+    out += ',';
+    out += QByteArray::number(entry.protectFlag);
+    out += ',';
+    if (escaped) {
+        QString field;
+        appendEscapedField(field, entry.caption);
+        appendUtf8(out, field);
+    } else {
+        appendPlainField(out, entry.caption);
+    }
+    out += ',';
+    out += QByteArray::number(entry.namedFlag);
     if (escaped)
-        out += QLatin1Char(',') + kEscapedMarker;
-    return out;
+        out += ",x1";
+}
+
+bool isHeaderLine(QByteArrayView line)
+{
+    const QByteArrayView trimmed = line.trimmed();
+    return trimmed.compare(QByteArrayView("[ListData]"), Qt::CaseInsensitive) == 0;
+}
+
+// Lines whose characters the screen and the message box cannot hold get cut.
+QString shownLine(QStringView line)
+{
+    constexpr qsizetype kShown = 120;
+    return line.size() <= kShown ? line.toString() : line.left(kShown) + QStringLiteral("...");
+}
+
+} // namespace
+
+QString formatRecordValue(const TextEntry &entry)
+{
+    QByteArray line;
+    appendRecord(line, 1, entry);
+    return QString::fromUtf8(QByteArrayView(line).sliced(line.indexOf('=') + 1));
 }
 
 QByteArray serializeGroup(const QList<TextEntry> &entries)
@@ -237,40 +400,91 @@ QByteArray serializeGroup(const QList<TextEntry> &entries)
     qsizetype size = 16;
     for (const TextEntry &entry : entries)
         size += entry.text.size() + entry.caption.size() + 32;
-    QString out;
-    out.reserve(size);
-    out += kHeader + kLineEnd;
+    QByteArray out;
+    out.reserve(size + size / 8);
+    out += "[ListData]\r\n";
     int n = 0;
     for (const TextEntry &entry : entries) {
         if (isBlank(entry.text))
             continue;
-        ++n;
-        out += QStringLiteral("Text") + QString::number(n) + QLatin1Char('=') +
-               formatRecordValue(entry) + kLineEnd;
+        appendRecord(out, ++n, entry);
+        out += "\r\n";
     }
-    return encodeFileText(out);
+    return out;
 }
 
-QList<TextEntry> parseGroup(const QByteArray &content, const ParseErrorReporter &report)
+QList<TextEntry> parseGroup(QByteArrayView content, ParseProblems *problems, bool *hasHeader)
 {
-    const QString text = decodeFileText(content);
     QList<TextEntry> entries;
-    forEachLine(text, [&](QStringView line) {
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq >= 0)
-            entries.append(parseRecordValue(line.mid(eq + 1), report));
-    });
+    bool header = false;
+    // Nearly every file is UTF-8 throughout; only otherwise is each line tested.
+    const bool allUtf8 = content.isValidUtf8();
+    const char *p = content.data();
+    const char *const end = p + content.size();
+    for (qsizetype lineNo = 1; p < end; ++lineNo) {
+        const char *cr = static_cast<const char *>(std::memchr(p, '\r', size_t(end - p)));
+        if (!cr)
+            cr = end;
+        const QByteArrayView bytes(p, cr);
+        p = cr + 1;
+        if (p < end && *p == '\n')
+            ++p;
+        if (!bytes.contains('=')) {
+            header = header || isHeaderLine(bytes);
+            continue;
+        }
+        const bool utf8 = allUtf8 || bytes.isValidUtf8();
+        const auto decode = [utf8](QByteArrayView b) {
+            return utf8 ? QString::fromUtf8(b) : decodeWindows1252(b);
+        };
+        // "=" and "," are ASCII: their bytes are found alike in both encodings.
+        const QByteArrayView value = bytes.sliced(bytes.indexOf('=') + 1);
+        QString error;
+        if (isBlankBytes(value)) {
+            entries.append(TextEntry{});
+        } else {
+            const qsizetype comma = value.indexOf(',');
+            const QByteArrayView text = comma < 0 ? value : value.first(comma);
+            const QString rest = comma < 0 ? QString() : decode(value.sliced(comma + 1));
+            entries.append(parseRecord(
+                comma < 0        ? QStringView()
+                : rest.isEmpty() ? QStringView(u"")
+                                 : QStringView(rest),
+                [&](bool escaped) {
+                    return utf8 && !escaped ? decodePlainUtf8(text)
+                                            : decodeField(decode(text), escaped);
+                },
+                &error));
+        }
+        if (!error.isEmpty() && problems && problems->count++ == 0) {
+            problems->firstError = error;
+            problems->firstLine = lineNo;
+            problems->firstLineText =
+                shownLine(decode(bytes.first(std::min<qsizetype>(bytes.size(), 480))));
+        }
+    }
+    if (hasHeader)
+        *hasHeader = header;
     return entries;
 }
 
-GroupLoadResult readGroup(QIODevice *device, const ParseErrorReporter &report)
+GroupLoadResult readGroup(QIODevice *device)
 {
     GroupLoadResult result;
     result.status = GroupLoadResult::Status::Loaded;
     QByteArray content;
-    QByteArray buffer(kReadChunk, Qt::Uninitialized);
+    const qint64 expected = device->isSequential() ? 0 : device->size() - device->pos();
+    // Room for the whole file and the read that finds its end, so a large file is
+    // read in one go and never copied.
+    if (expected > 0)
+        content.reserve(expected + kReadChunk);
     for (;;) {
-        const qint64 n = device->read(buffer.data(), buffer.size());
+        const qsizetype chunk =
+            std::max<qsizetype>(content.capacity() - content.size(), kReadChunk);
+        const qsizetype old = content.size();
+        content.resize(old + chunk);
+        const qint64 n = device->read(content.data() + old, chunk);
+        content.truncate(old + std::max<qint64>(n, 0));
         if (n < 0) {
             result.status = GroupLoadResult::Status::Failed;
             result.error = device->errorString();
@@ -281,13 +495,17 @@ GroupLoadResult readGroup(QIODevice *device, const ParseErrorReporter &report)
         }
         if (n == 0)
             break;
-        content.append(buffer.constData(), n);
     }
-    result.entries = parseGroup(content, report);
+    bool hasHeader = false;
+    result.entries = parseGroup(content, &result.problems, &hasHeader);
+    if (!hasHeader && !content.isEmpty() && result.status == GroupLoadResult::Status::Loaded) {
+        result.status = GroupLoadResult::Status::Failed;
+        result.error = QStringLiteral("it holds no [ListData] line, so it is no group file");
+    }
     return result;
 }
 
-GroupLoadResult loadGroupFile(const QString &path, const ParseErrorReporter &report)
+GroupLoadResult loadGroupFile(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
@@ -295,7 +513,7 @@ GroupLoadResult loadGroupFile(const QString &path, const ParseErrorReporter &rep
     QFile file(path);
     GroupLoadResult result;
     if (file.open(QIODevice::ReadOnly)) {
-        result = readGroup(&file, report);
+        result = readGroup(&file);
         file.close();
     } else {
         result.status = GroupLoadResult::Status::Failed;
@@ -311,8 +529,17 @@ GroupLoadResult loadGroupFile(const QString &path, const ParseErrorReporter &rep
     return result;
 }
 
-bool saveGroupFile(const QString &path, const QString &tempPath, const QList<TextEntry> &entries,
-                   QString *error)
+QString loadFailureMessage(const GroupLoadResult &result, const QString &path)
 {
-    return replaceFileAtomically(path, serializeGroup(entries), tempPath, error);
+    QString message = QStringLiteral("The file ") + QDir::toNativeSeparators(path) +
+                      QStringLiteral(" could not be read whole: ") + result.error;
+    if (!result.setAsidePath.isEmpty())
+        message +=
+            QStringLiteral(". It was kept as ") + QDir::toNativeSeparators(result.setAsidePath);
+    return message + QLatin1Char('.');
+}
+
+bool saveGroupFile(const QString &path, const QList<TextEntry> &entries, QString *error)
+{
+    return writeFileAtomically(path, serializeGroup(entries), error);
 }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -18,7 +19,6 @@ constexpr QStringView kGroupNo = u"GroupNo";
 constexpr QStringView kGroupNoName = u"GroupNoName";
 constexpr QStringView kGroupPrefix = u"Group";
 
-using ValueReader = std::function<QString(QStringView section, QStringView key)>;
 using KeyValues = QList<std::pair<QString, QString>>;
 
 QString groupKey(qint64 n)
@@ -26,23 +26,28 @@ QString groupKey(qint64 n)
     return kGroupPrefix + QString::number(n);
 }
 
-QString groupFilePath(const QString &folder, qint64 number)
-{
-    return folder + QStringLiteral("/group") + QString::number(number) + QStringLiteral(".dat");
-}
-
 // Positions from 0 up to the first blank one. The name key is built from the
-// position's value as it stands, the number is its leading number rounded.
-QList<GroupInfo> readGroups(const ValueReader &read)
+// position's value as it stands, the number is its leading number rounded. The
+// default group is always listed first, even when position 0 names another.
+QList<GroupInfo> readGroups(const IniSnapshot &registry)
 {
     QList<GroupInfo> groups;
+    bool hasDefault = false;
     for (qint64 position = 0;; ++position) {
-        const QString value = read(kGroupNo, groupKey(position));
+        const QString value = registry.value(kGroupNo, groupKey(position));
         if (isBlank(value))
             break;
+        const qint32 number = wholeNumberOf(value);
+        if (number == GroupRegistry::kDefaultGroup) {
+            if (hasDefault)
+                continue;
+            hasDefault = true;
+        }
         groups.append(
-            GroupInfo{wholeNumberOf(value), read(kGroupNoName, QString(kGroupPrefix + value))});
+            GroupInfo{number, registry.value(kGroupNoName, QString(kGroupPrefix + value))});
     }
+    if (!hasDefault && !groups.isEmpty())
+        groups.prepend(GroupInfo{GroupRegistry::kDefaultGroup, {}});
     return groups;
 }
 
@@ -50,11 +55,15 @@ QList<GroupInfo> readGroups(const ValueReader &read)
 KeyValues orderEntries(const QList<qint32> &order, qint32 leaveOut = GroupRegistry::kDefaultGroup)
 {
     QList<qint32> numbers{GroupRegistry::kDefaultGroup};
+    QSet<qint32> listed{GroupRegistry::kDefaultGroup};
     for (const qint32 n : order) {
-        if (n > GroupRegistry::kDefaultGroup && n != leaveOut && !numbers.contains(n))
+        if (n > GroupRegistry::kDefaultGroup && n != leaveOut && !listed.contains(n)) {
             numbers.append(n);
+            listed.insert(n);
+        }
     }
     KeyValues entries;
+    entries.reserve(numbers.size());
     for (qsizetype position = 0; position < numbers.size(); ++position)
         entries.append({groupKey(position), QString::number(numbers.at(position))});
     return entries;
@@ -62,11 +71,11 @@ KeyValues orderEntries(const QList<qint32> &order, qint32 leaveOut = GroupRegist
 
 // Numbers N > 0 of the files group<N>.dat in folder, ascending; only names the
 // program itself would build for a group (no sign, no leading zero).
-QList<qint32> groupFileNumbers(const QString &folder)
+QList<qint32> groupFileNumbers(const QString &folder, QDir::Filters kinds = QDir::Files)
 {
     QList<qint32> numbers;
     const QStringList names =
-        QDir(folder).entryList({QStringLiteral("group*.dat")}, QDir::Files | QDir::CaseSensitive);
+        QDir(folder).entryList({QStringLiteral("group*.dat")}, kinds | QDir::CaseSensitive);
     for (const QString &name : names) {
         const QStringView digits = QStringView(name).mid(5, name.size() - 9);
         bool ok = false;
@@ -78,14 +87,46 @@ QList<qint32> groupFileNumbers(const QString &folder)
     return numbers;
 }
 
-bool isTaken(const IniDocument &doc, const QString &dataFolder, qint64 n)
+// Every number that still has a name, a position or a data file; such a number
+// is never given to a new group.
+QSet<qint64> takenNumbers(const IniDocument &doc, const QString &dataFolder)
 {
-    if (doc.contains(kGroupNoName, groupKey(n)) || QFileInfo::exists(groupFilePath(dataFolder, n)))
-        return true;
-    const KeyValues positions = doc.entries(kGroupNo);
-    return std::any_of(positions.begin(), positions.end(), [n](const auto &kv) {
-        return !isBlank(kv.second) && wholeNumberOf(kv.second) == n;
-    });
+    QSet<qint64> taken;
+    for (const auto &[key, value] : doc.entries(kGroupNoName)) {
+        if (key.startsWith(kGroupPrefix, Qt::CaseInsensitive)) {
+            bool ok = false;
+            const qint64 n = QStringView(key).sliced(kGroupPrefix.size()).toLongLong(&ok);
+            if (ok)
+                taken.insert(n);
+        }
+    }
+    for (const auto &position : doc.entries(kGroupNo)) {
+        if (!isBlank(position.second))
+            taken.insert(wholeNumberOf(position.second));
+    }
+    // Anything in the way of the data file counts, a folder or a link too.
+    for (const qint32 n : groupFileNumbers(dataFolder, QDir::AllEntries | QDir::System |
+                                                           QDir::Hidden | QDir::NoDotAndDotDot))
+        taken.insert(n);
+    return taken;
+}
+
+// "MaxGroupNo" + 1 and up, passing over taken numbers. When the numbers above
+// are spent (a hand-edited "MaxGroupNo" at the top of the range), the lowest
+// free number instead; 0 only when every number is taken.
+qint32 freeGroupNumber(qint64 maxGroupNo, const QSet<qint64> &taken)
+{
+    constexpr qint64 kTop = std::numeric_limits<qint32>::max();
+    const qint64 max = std::clamp<qint64>(maxGroupNo, 0, kTop);
+    for (qint64 candidate = max + 1; candidate <= kTop; ++candidate) {
+        if (!taken.contains(candidate))
+            return static_cast<qint32>(candidate);
+    }
+    for (qint64 candidate = 1; candidate <= max; ++candidate) {
+        if (!taken.contains(candidate))
+            return static_cast<qint32>(candidate);
+    }
+    return 0;
 }
 
 } // namespace
@@ -95,40 +136,73 @@ GroupRegistry::GroupRegistry(QString registryPath, QString dataFolder)
     , m_dataFolder(std::move(dataFolder))
 {}
 
-bool GroupRegistry::ensureExists() const
+bool GroupRegistry::ensureExists(QString *error) const
 {
-    if (!isBlank(IniFile::read(m_path, kManagement, kMaxGroupNo)) &&
-        !isBlank(IniFile::read(m_path, kGroupNo, groupKey(0))))
+    const IniSnapshot registry = IniSnapshot::read(m_path);
+    if (!registry.isReadable()) {
+        // Never rebuilt over a file that may hold every group's name.
+        if (error)
+            *error = QStringLiteral("cannot be read: ") + registry.error();
+        return false;
+    }
+    const QString first = registry.value(kGroupNo, groupKey(0));
+    if (!isBlank(registry.value(kManagement, kMaxGroupNo)) && !isBlank(first) &&
+        wholeNumberOf(first) == kDefaultGroup)
         return true;
     const QList<qint32> leftovers = groupFileNumbers(m_dataFolder);
-    return IniFile::update(m_path, [&](IniDocument &doc) {
-        // Every group still named in the order section, past gaps too, then the rest.
-        QList<qint32> order{kDefaultGroup};
-        for (const auto &position : doc.entries(kGroupNo)) {
-            const qint32 n = isBlank(position.second) ? 0 : wholeNumberOf(position.second);
-            if (n > kDefaultGroup && !order.contains(n))
-                order.append(n);
-        }
-        for (const qint32 n : leftovers) {
-            if (!order.contains(n))
-                order.append(n);
-        }
-        qint32 max = std::max(wholeNumberOf(doc.value(kManagement, kMaxGroupNo)), kDefaultGroup);
-        for (const qint32 n : order)
-            max = std::max(max, n);
-        doc.setValue(kManagement, kMaxGroupNo, QString::number(max));
-        doc.replaceSection(kGroupNo, orderEntries(order));
-        doc.setValue(kGroupNoName, groupKey(kDefaultGroup), u"");
-        for (const qint32 n : order) {
-            if (n != kDefaultGroup && isBlank(doc.value(kGroupNoName, groupKey(n))))
-                doc.setValue(kGroupNoName, groupKey(n), QString::number(n));
-        }
-    });
+    QString reason;
+    const bool written = IniFile::update(
+        m_path,
+        [&](IniDocument &doc) {
+            // Every group still named in the order section, past gaps too, then the rest.
+            QList<qint32> order{kDefaultGroup};
+            QSet<qint32> listed{kDefaultGroup};
+            const auto add = [&](qint32 n) {
+                if (n > kDefaultGroup && !listed.contains(n)) {
+                    order.append(n);
+                    listed.insert(n);
+                }
+            };
+            for (const auto &position : doc.entries(kGroupNo))
+                add(isBlank(position.second) ? 0 : wholeNumberOf(position.second));
+            for (const qint32 n : leftovers)
+                add(n);
+            qint32 max =
+                std::max(wholeNumberOf(doc.value(kManagement, kMaxGroupNo)), kDefaultGroup);
+            for (const qint32 n : order)
+                max = std::max(max, n);
+            doc.setValue(kManagement, kMaxGroupNo, QString::number(max));
+            doc.replaceSection(kGroupNo, orderEntries(order));
+            // The names kept as they are; a group without one is named after its
+            // number. Added in one go: a registry may list thousands of groups.
+            KeyValues names = doc.entries(kGroupNoName);
+            if (!doc.contains(kGroupNoName, groupKey(kDefaultGroup)))
+                names.prepend({groupKey(kDefaultGroup), QString()});
+            for (const qint32 n : order) {
+                if (n != kDefaultGroup && !doc.contains(kGroupNoName, groupKey(n)))
+                    names.append({groupKey(n), QString::number(n)});
+            }
+            doc.replaceSection(kGroupNoName, names);
+            // A name that is there but blank is given the number, as a missing one.
+            for (const qint32 n : order) {
+                if (n != kDefaultGroup && isBlank(doc.value(kGroupNoName, groupKey(n))))
+                    doc.setValue(kGroupNoName, groupKey(n), QString::number(n));
+            }
+            doc.setValue(kGroupNoName, groupKey(kDefaultGroup), u"");
+        },
+        &reason);
+    if (!written && error)
+        *error = QStringLiteral("cannot be written: ") + reason;
+    return written;
 }
 
 QList<GroupInfo> GroupRegistry::groups() const
 {
-    return readGroups([this](QStringView s, QStringView k) { return IniFile::read(m_path, s, k); });
+    const IniSnapshot registry = IniSnapshot::read(m_path);
+    // Without a readable registry the default group is still there to be used.
+    if (!registry.isReadable())
+        return {GroupInfo{kDefaultGroup, {}}};
+    return readGroups(registry);
 }
 
 qint32 GroupRegistry::maxGroupNo() const
@@ -140,15 +214,15 @@ qint32 GroupRegistry::addGroup(const QString &name, const QList<qint32> &order) 
 {
     qint32 number = -1;
     const bool written = IniFile::update(m_path, [&](IniDocument &doc) {
-        qint64 candidate =
-            std::max<qint64>(wholeNumberOf(doc.value(kManagement, kMaxGroupNo)), kDefaultGroup) + 1;
-        while (candidate <= std::numeric_limits<qint32>::max() &&
-               isTaken(doc, m_dataFolder, candidate))
-            ++candidate;
-        if (candidate > std::numeric_limits<qint32>::max())
-            return; // every number is spent: nothing changes
-        number = static_cast<qint32>(candidate);
-        doc.setValue(kManagement, kMaxGroupNo, QString::number(number));
+        const QString maxValue = doc.value(kManagement, kMaxGroupNo);
+        const qint64 max = isBlank(maxValue) ? 0 : roundHalfEven(leadingNumber(maxValue));
+        const qint32 free = freeGroupNumber(max, takenNumbers(doc, m_dataFolder));
+        if (free <= kDefaultGroup)
+            return; // every number is taken: nothing changes
+        number = free;
+        // "MaxGroupNo" only grows: a number found below it leaves it as it is.
+        if (number > max)
+            doc.setValue(kManagement, kMaxGroupNo, QString::number(number));
         doc.setValue(kGroupNoName, groupKey(number), trimBlanks(name));
         QList<qint32> newOrder = order;
         newOrder.append(number);
@@ -156,7 +230,6 @@ qint32 GroupRegistry::addGroup(const QString &name, const QList<qint32> &order) 
     });
     return written ? number : -1;
 }
-
 bool GroupRegistry::renameGroup(qint32 number, const QString &name) const
 {
     if (number <= kDefaultGroup)

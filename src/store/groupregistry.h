@@ -30,19 +30,25 @@ public:
     // as a group named after its number and "MaxGroupNo" becomes at least the
     // highest N, so no number with a leftover file is given out again. The same
     // repair runs when position 0 is blank (no group would be listed at all);
-    // positions and names still present are kept. False when the write failed.
-    bool ensureExists() const;
+    // positions and names still present are kept; so does a position 0 naming
+    // another group (the default group is put first). False, with the reason in
+    // *error, when the registry cannot be read (it is then left untouched) or the
+    // write failed.
+    bool ensureExists(QString *error = nullptr) const;
 
     // The groups in position order, up to the first blank position; a position
-    // whose group has no name entry gives an empty name.
+    // whose group has no name entry gives an empty name. The default group comes
+    // first and once, wherever the positions put it. A registry that cannot be
+    // read gives the default group alone, so that it can still be used.
     QList<GroupInfo> groups() const;
     qint32 maxGroupNo() const;
 
     // A new group named name (blanks around it are dropped): "MaxGroupNo" + 1
     // becomes its number, passing over a number that still has a name, a position
-    // or a data file (as after a hand-edited "MaxGroupNo"), and it is placed after
-    // order (the group numbers as the selector shows them). Returns the number, or
-    // -1 when the write failed.
+    // or a data file (as after a hand-edited "MaxGroupNo"); when no number above
+    // "MaxGroupNo" is left, the lowest free one. It is placed after order (the
+    // group numbers as the selector shows them). Returns the number, or -1 when
+    // the write failed or no number is free.
     qint32 addGroup(const QString &name, const QList<qint32> &order) const;
     // False for the default group, whose name stays empty, and when the write failed.
     bool renameGroup(qint32 number, const QString &name) const;

@@ -2,6 +2,7 @@
 #include "platform/filesys.h"
 #include "platform/readmefile.h"
 #include "platform/session.h"
+#include "platform/textcodec.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -91,6 +92,48 @@ private slots:
         QVERIFY(!written && !error.isEmpty());
         QCOMPARE(fileBytes(path("group0.dat")), QByteArray("keep me"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Only what a killed save of a matching file left goes.
+    void leftoverTempFilesAreRemoved()
+    {
+        const QStringList names =
+            QStringLiteral("group0.dat.0123456789abcdef.tmp group0.dat.tmp group0.dat "
+                           "group0.dat.0123456789ABCDEF.tmp "
+                           "Management.dat.fedcba9876543210.tmp "
+                           "Pastebasket.ini.0123456789abcdef.tmp")
+                .split(u' ');
+        for (const QString &name : names)
+            QVERIFY(writeFileAtomically(m_dir->filePath(name), "x"));
+        QCOMPARE(removeLeftoverTempFiles(m_dir->path(), QStringLiteral("*.dat")), 2);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files, QDir::Name),
+                 QStringLiteral("Pastebasket.ini.0123456789abcdef.tmp group0.dat "
+                                "group0.dat.0123456789ABCDEF.tmp group0.dat.tmp")
+                     .split(u' '));
+    }
+
+    // The encoding is decided per line: one stray byte garbles its own line only.
+    void decodesEachLineOnItsOwn_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9\r\n\xe4\xb8\xad")
+                               << QStringLiteral("caf\u00e9\r\n\u4e2d");
+        QTest::newRow("Windows-1252")
+            << QByteArray("\x80\x9f\xe9") << QStringLiteral("\u20ac\u0178\u00e9");
+        QTest::newRow("stray byte, CR LF") << QByteArray("\xc3\xa9\r\n\xe9\r\n\xc3\xa9")
+                                           << QStringLiteral("\u00e9\r\n\u00e9\r\n\u00e9");
+        QTest::newRow("lone CR and LF") << QByteArray("\xc3\xa9\r\xe9\n\xe2\x82\xac")
+                                        << QStringLiteral("\u00e9\r\u00e9\n\u20ac");
+        QTest::newRow("cut character")
+            << QByteArray("\xe2\x82\r\n\xc3\xa9") << QStringLiteral("\u00e2\u201a\r\n\u00e9");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u20ac");
+    }
+    void decodesEachLineOnItsOwn()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(decodeFileText(bytes), "expected");
     }
 
     void choosesPlatform_data()

@@ -1,5 +1,6 @@
 #include "settings/inifile.h"
 #include "settings/number.h"
+#include "settings/settingskeys.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -48,6 +49,19 @@ private slots:
         QTest::newRow("key in the next section")
             << QByteArray("[Setup]\r\n[Font]\r\nTopPos=1\r\n") << "";
         QTest::newRow("names ignore case") << QByteArray("[SETUP]\r\ntoppos=1\r\n") << "1";
+        QTest::newRow("first of two sections and keys")
+            << QByteArray("[Setup]\r\nTopPos=a\r\nTopPos=b\r\n[Setup]\r\nTopPos=c\r\n") << "a";
+        QTest::newRow("blanks around names, comments, keys outside sections")
+            << QByteArray("TopPos=x\r\n  [ Setup ]  \r\n;TopPos=c\r\n\t TopPos =  1 \r\n")
+            << "  1 ";
+        QTest::newRow("a header ends the section, even with =")
+            << QByteArray("[Setup]\r\n[x]=y\r\nTopPos=1\r\n") << "";
+        // A stray byte elsewhere leaves a UTF-8 line UTF-8.
+        QTest::newRow("stray byte on another line")
+            << QByteArray("[Setup]\r\nTopPos=caf\xc3\xa9\r\nOther=\xe9t\xe9\r\n")
+            << QStringLiteral("caf\u00e9");
+        QTest::newRow("Windows-1252 line")
+            << QByteArray("[Setup]\nTopPos=\x80 \xe9\n") << QStringLiteral("\u20ac \u00e9");
     }
     void reads()
     {
@@ -106,6 +120,66 @@ private slots:
         }
         QTEST(fileBytes(m_path), "after");
     }
+    // Several changes to one document in memory, looked up between the changes:
+    // each lookup must see every change before it.
+    void documentLookupsFollowChanges()
+    {
+        IniDocument doc = IniDocument::parse(u"[A]\r\nk=1\r\n[B]\r\nk=2\r\n");
+        QCOMPARE(doc.value(u"b", u"K"), QStringLiteral("2"));
+        doc.setValue(u"A", u"new", u"n"); // a line inserted before section B
+        QCOMPARE(doc.value(u"B", u"k"), QStringLiteral("2"));
+        QCOMPARE(doc.value(u"A", u"new"), QStringLiteral("n"));
+        doc.removeSection(u"A");
+        QVERIFY(!doc.contains(u"A", u"k"));
+        QCOMPARE(doc.value(u"B", u"k"), QStringLiteral("2"));
+        doc.replaceSection(u"B", {{QStringLiteral("x"), QStringLiteral("1")},
+                                  {QStringLiteral("y"), QStringLiteral("2")}});
+        QVERIFY(!doc.contains(u"B", u"k"));
+        QCOMPARE(doc.value(u"B", u"y"), QStringLiteral("2"));
+        doc.setValue(u"C", u"z", u"3");
+        doc.removeKey(u"B", u"x");
+        QCOMPARE(doc.value(u"C", u"z"), QStringLiteral("3"));
+        QCOMPARE(doc.serialize(), QStringLiteral("[B]\r\ny=2\r\n[C]\r\nz=3\r\n"));
+    }
+
+    // A batch writes all its values at once, or nothing at all.
+    void batchWritesOnCommit()
+    {
+        putFile(m_path, "[Setup]\r\nTopPos=1\r\n");
+        const Settings settings(m_path);
+        Settings::Batch batch(settings);
+        batch.setFlag(Setting::TopPos, false)
+            .setValue(Setting::Width, 9000)
+            .setValue(Setting::FontName, u"M");
+        QCOMPARE(fileBytes(m_path), QByteArray("[Setup]\r\nTopPos=1\r\n"));
+        QVERIFY(batch.commit());
+        QCOMPARE(fileBytes(m_path), QByteArray("[Setup]\r\nTopPos=0\r\n[WindowSize]\r\n"
+                                               "Width=9000\r\n[Font]\r\nFontName=M\r\n"));
+        QVERIFY(Settings::Batch(settings).commit()); // nothing to write
+    }
+
+    // Outside a read scope every read sees the file as it is now; inside one the
+    // file is read once, and the scope's own writes are seen.
+    void readScope()
+    {
+        const Settings settings(m_path);
+        putFile(m_path, "[Setup]\r\nTopPos=1\r\n");
+        QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("1"));
+        putFile(m_path, "[Setup]\r\nTopPos=2\r\n");
+        QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("2"));
+        {
+            const Settings::ReadScope once(settings);
+            const Settings copy = settings;
+            QCOMPARE(copy.value(Setting::TopPos), QStringLiteral("2"));
+            QVERIFY(QFile::remove(m_path)); // not read again within the scope
+            QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("2"));
+            QVERIFY(copy.setValue(Setting::AutoGet, u"1"));
+            QCOMPARE(settings.value(Setting::AutoGet), QStringLiteral("1"));
+        }
+        putFile(m_path, "[Setup]\r\nTopPos=3\r\n");
+        QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("3"));
+    }
+
     void longValuesAreCutAtCharacterBoundary_data()
     {
         QTest::addColumn<QString>("value");
@@ -143,6 +217,8 @@ private slots:
             QVERIFY(QFile::setPermissions(m_path, {}));
         }
         QVERIFY(!IniFile::write(m_path, u"Setup", u"TopPos", u"1"));
+        QVERIFY(!Settings(m_path).writeStartupDefaults());
+        QVERIFY(!Settings::Batch(Settings(m_path)).setValue(Setting::TopPos, 1).commit());
         QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(fileBytes(m_path), linkToFolder ? QByteArray("<missing>") : old);
         QCOMPARE(QFileInfo(m_path).isSymLink(), linkToFolder);

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 using Groups = QList<GroupInfo>;
 Q_DECLARE_METATYPE(GroupInfo)
 
@@ -59,6 +61,20 @@ private slots:
             << QByteArray("[Management]\r\nMaxGroupNo=abc\r\n[GroupNo]\r\nGroup0=0\r\nGroup1=1\r\n"
                           "[GroupNoName]\r\nGroup0=\r\nGroup1=kept\r\n")
             << QStringLiteral("group2.dat") << Groups{g(0), g(1, u"kept")} << 3;
+        // Position 0 naming another group must not hide the default group.
+        QTest::newRow("position 0 names another group")
+            << QByteArray("[Management]\r\nMaxGroupNo=3\r\n[GroupNo]\r\nGroup0=2\r\n"
+                          "Group1=3\r\nGroup2=0\r\n[GroupNoName]\r\nGroup2=A\r\nGroup3=B\r\n")
+            << QString() << Groups{g(0), g(2, u"A"), g(3, u"B")} << 4;
+        // No number is left above "MaxGroupNo": the lowest free one is given out.
+        QTest::newRow("highest number past the range")
+            << QByteArray("[Management]\r\nMaxGroupNo=2147483648\r\n[GroupNo]\r\nGroup0=0\r\n"
+                          "Group1=1\r\n[GroupNoName]\r\nGroup0=\r\nGroup1=one\r\n")
+            << QStringLiteral("group2.dat") << Groups{g(0), g(1, u"one")} << 3;
+        QTest::newRow("highest number at the top")
+            << QByteArray("[Management]\r\nMaxGroupNo=2147483647\r\n[GroupNo]\r\nGroup0=0\r\n"
+                          "[GroupNoName]\r\nGroup0=\r\nGroup1=named only\r\n")
+            << QString() << Groups{g(0)} << 2;
     }
     void repair()
     {
@@ -66,12 +82,52 @@ private slots:
         QFETCH(QString, dataFiles);
         if (!file.isEmpty())
             writeBytes(path(), file);
-        for (const QString &name : dataFiles.split(u' '))
+        for (const QString &name : dataFiles.split(u' ', Qt::SkipEmptyParts))
             writeBytes(dir.filePath(name), "[ListData]\r\n");
         QVERIFY(registry().ensureExists());
         QFETCH(Groups, groups);
         QCOMPARE(registry().groups(), groups);
+        const QByteArray before = readBytes(path());
         QTEST(registry().addGroup(QStringLiteral("new"), {}), "next");
+        // "MaxGroupNo" never goes down.
+        const auto maxOf = [](const QByteArray &file) {
+            const qsizetype at = file.indexOf("MaxGroupNo=") + 11;
+            return file.mid(at, file.indexOf('\r', at) - at).toLongLong();
+        };
+        QVERIFY(maxOf(readBytes(path())) >= maxOf(before));
+        QCOMPARE(registry().groups().first(), g(0));
+    }
+
+    // A registry that cannot be read is never replaced, and the default group
+    // stays usable.
+    void unreadableRegistry_data()
+    {
+        QTest::addColumn<bool>("folder"); // else a file without read permission
+        QTest::newRow("a folder in its place") << true;
+        QTest::newRow("no read permission") << false;
+    }
+    void unreadableRegistry()
+    {
+        QFETCH(bool, folder);
+        const QByteArray kept("[Management]\r\nMaxGroupNo=1\r\n");
+        if (folder) {
+            QVERIFY(QDir().mkpath(path() + u"/inside"));
+        } else {
+            if (::geteuid() == 0)
+                QSKIP("root reads any file");
+            writeBytes(path(), kept);
+            QVERIFY(QFile::setPermissions(path(), QFileDevice::WriteOwner));
+        }
+        QString error;
+        QVERIFY(!registry().ensureExists(&error));
+        QVERIFY(error.startsWith(QStringLiteral("cannot be read: ")));
+        QCOMPARE(registry().groups(), Groups{g(0)});
+        QCOMPARE(registry().addGroup(QStringLiteral("x"), {0}), -1);
+        QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (folder)
+            QVERIFY(QFileInfo(path() + u"/inside").isDir());
+        else
+            QCOMPARE(readBytes(path()), kept);
     }
 
     void firstStartAndChanges()

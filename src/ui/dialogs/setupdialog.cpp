@@ -200,14 +200,15 @@ void SetupDialog::readSettings()
 
 void SetupDialog::writeSettings() const
 {
-    m_settings.setFlag(Setting::MsgDelete, chkAlarmDsp_Delete->isChecked());
-    m_settings.setFlag(Setting::MsgClear, chkAlarmDsp_Claer->isChecked());
-    m_settings.setFlag(Setting::MsgDelTasktrayMenuList,
-                       chkAlarmDsp_DelTasktrayMenuList->isChecked());
-    m_settings.setFlag(Setting::InTaskTray, chkInTaskTray->isChecked());
-    m_settings.setFlag(Setting::StartupState, chkStartupState->isChecked());
+    Settings::Batch batch(m_settings);
+    batch.setFlag(Setting::MsgDelete, chkAlarmDsp_Delete->isChecked())
+        .setFlag(Setting::MsgClear, chkAlarmDsp_Claer->isChecked())
+        .setFlag(Setting::MsgDelTasktrayMenuList, chkAlarmDsp_DelTasktrayMenuList->isChecked())
+        .setFlag(Setting::InTaskTray, chkInTaskTray->isChecked())
+        .setFlag(Setting::StartupState, chkStartupState->isChecked());
     if (const int option = m_startupGroup->checkedId(); option >= 0)
-        m_settings.setValue(Setting::StartupGroup, qint64(option));
+        batch.setValue(Setting::StartupGroup, qint64(option));
+    batch.commit();
 }
 
 void SetupDialog::accept()

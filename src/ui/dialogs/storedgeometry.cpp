@@ -38,12 +38,12 @@ StoredGeometry readStoredGeometry(const Settings &settings, const GeometryKeys &
 bool writeStoredGeometry(const Settings &settings, const GeometryKeys &keys, QPoint framePos,
                          QSize clientSize)
 {
-    // Every value is written even after a failure, so one bad write loses no more.
-    bool ok = settings.setValue(keys.width, Twips::fromPixels(clientSize.width()));
-    ok = settings.setValue(keys.height, Twips::fromPixels(clientSize.height())) && ok;
-    ok = settings.setValue(keys.top, Twips::fromPixels(framePos.y())) && ok;
-    ok = settings.setValue(keys.left, Twips::fromPixels(framePos.x())) && ok;
-    return ok;
+    return Settings::Batch(settings)
+        .setValue(keys.width, Twips::fromPixels(clientSize.width()))
+        .setValue(keys.height, Twips::fromPixels(clientSize.height()))
+        .setValue(keys.top, Twips::fromPixels(framePos.y()))
+        .setValue(keys.left, Twips::fromPixels(framePos.x()))
+        .commit();
 }
 
 Screens::WideRect applyStoredGeometry(Screens::WideRect window, const StoredGeometry &stored)

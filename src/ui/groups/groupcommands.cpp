@@ -4,6 +4,7 @@
 #include "ui/dialogs/prompter.h"
 #include "ui/groups/grouphost.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -37,7 +38,14 @@ QString GroupCommands::registryFailedText()
 
 void GroupCommands::setUpSelector(double startupGroup, double lastGroupNo)
 {
-    m_registry.ensureExists();
+    QString error;
+    if (!m_registry.ensureExists(&error)) {
+        // The default group still works; the registry file is left untouched.
+        reportSystemError(QStringLiteral("The list of groups %1 %2.\r\nThe default group works as "
+                                         "usual and its texts are saved; the file is left as "
+                                         "it is.")
+                              .arg(QDir::toNativeSeparators(m_registry.path()), error));
+    }
     const QList<GroupInfo> groups = m_registry.groups();
     m_selector.setGroups(groups);
     int row = startupGroupRow(groups, startupGroup, lastGroupNo);

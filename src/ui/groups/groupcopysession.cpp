@@ -1,9 +1,8 @@
 #include "ui/groups/groupcopysession.h"
 
 #include <utility>
-#include <vector>
 
-GroupCopySession::GroupCopySession(const AppPaths &paths, ParseErrorReporter report)
+GroupCopySession::GroupCopySession(const AppPaths &paths, MessageReporter report)
     : m_paths(paths)
     , m_report(std::move(report))
 {}
@@ -80,10 +79,11 @@ GroupCopySession::Transfer GroupCopySession::transfer(CopyButton button,
     for (qsizetype row = 0; row < from.rows.size() && room > 0; ++row) {
         if (!selected[row])
             continue;
-        TextEntry &entry = from.entries[from.rows.at(row)];
-        to.entries.append(entry);
+        const int index = from.rows.at(row);
+        to.entries.append(from.entries.at(index));
+        to.movedAway.push_back(false);
         if (result.move)
-            entry.protectFlag = kRemovedMark;
+            from.movedAway[index] = true;
         result.changed = true;
         --room;
     }
@@ -117,12 +117,12 @@ bool GroupCopySession::save(int side)
     QList<TextEntry> kept;
     kept.reserve(s.rows.size());
     for (int index : s.rows) {
-        if (s.entries.at(index).protectFlag != kRemovedMark)
+        if (!s.movedAway[index])
             kept.append(s.entries.at(index));
     }
     const QString path = m_paths.groupFile(s.groupNo);
     QString error;
-    if (!saveGroupFile(path, m_paths.tempGroupFile(), kept, &error)) {
+    if (!saveGroupFile(path, kept, &error)) {
         m_report(QStringLiteral("The texts could not be saved to ") + path + QStringLiteral(": ") +
                  error);
         return false;
@@ -148,20 +148,19 @@ void GroupCopySession::read(int side)
 {
     Side &s = m_sides[side];
     s.entries.clear();
+    s.movedAway.clear();
     s.rows.clear();
     s.modified = false;
     if (s.groupRow < 0 || s.groupNo < 0)
         return;
     const QString path = m_paths.groupFile(s.groupNo);
-    GroupLoadResult loaded = loadGroupFile(path, m_report);
-    if (loaded.status == GroupLoadResult::Status::Failed) {
-        QString message = QStringLiteral("The file ") + path +
-                          QStringLiteral(" could not be read whole: ") + loaded.error;
-        if (!loaded.setAsidePath.isEmpty())
-            message += QStringLiteral(". It was kept as ") + loaded.setAsidePath;
-        m_report(message + QStringLiteral("."));
-    }
+    GroupLoadResult loaded = loadGroupFile(path);
+    if (!loaded.problems.isEmpty())
+        m_report(parseProblemsMessage(loaded.problems, path));
+    if (loaded.status == GroupLoadResult::Status::Failed)
+        m_report(loadFailureMessage(loaded, path));
     s.entries = std::move(loaded.entries);
+    s.movedAway.assign(s.entries.size(), false);
     for (int index = 0; index < s.entries.size(); ++index)
         s.rows.append(index);
 }
@@ -171,7 +170,7 @@ void GroupCopySession::rebuildRows(int side)
     Side &s = m_sides[side];
     s.rows.clear();
     for (int index = 0; index < s.entries.size(); ++index) {
-        if (s.entries.at(index).protectFlag != kRemovedMark)
+        if (!s.movedAway[index])
             s.rows.append(index);
     }
 }

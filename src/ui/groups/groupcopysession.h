@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
+#include <vector>
 
 // The four transfer buttons, in their order on screen.
 enum class CopyButton
@@ -22,18 +24,19 @@ enum class CopyButton
 
 // Two groups side by side (side 0 left, side 1 right), each read from its file,
 // and the copies and moves between them. A move only marks the source entry as
-// removed (protectFlag -1): such an entry is left out of the list at the next
-// rebuild and is never written. A side changed by a copy or move is written
+// moved away, beside the entry (whose fields, any flag value included, stay as
+// read): such an entry is left out of the list at the next rebuild and is never
+// written. A side changed by a copy or move is written
 // back whenever either side's group changes and when the dialog closes; a side
 // whose save failed stays changed and is tried again at the next of these.
 class GroupCopySession
 {
 public:
-    static constexpr qint16 kRemovedMark = -1;
+    using MessageReporter = std::function<void(const QString &message)>;
 
     // report shows a message titled "System error" (unreadable values and files,
     // failed saves).
-    GroupCopySession(const AppPaths &paths, ParseErrorReporter report);
+    GroupCopySession(const AppPaths &paths, MessageReporter report);
 
     // Lists the registry's groups for both sides; the left side shows the first,
     // the right side mainGroupNo's group (the first when it is not listed).
@@ -48,7 +51,7 @@ public:
     int rowCount(int side) const { return static_cast<int>(m_sides.at(side).rows.size()); }
     const TextEntry &entryAtRow(int side, int row) const;
     QStringList lines(int side) const;
-    // Every entry the side holds, those with the removed mark included.
+    // Every entry the side holds, those moved away included.
     const QList<TextEntry> &entries(int side) const { return m_sides.at(side).entries; }
 
     // Saves every changed side, then shows the group of this selector row on the
@@ -80,7 +83,8 @@ private:
     struct Side
     {
         QList<TextEntry> entries;
-        QList<int> rows; // the entry index each list row shows
+        std::vector<bool> movedAway; // per entry: moved to the other side, not to be saved
+        QList<int> rows;             // the entry index each list row shows
         qint32 groupNo = -1;
         int groupRow = -1;
         bool modified = false;
@@ -91,7 +95,7 @@ private:
     void rebuildRows(int side);
 
     AppPaths m_paths;
-    ParseErrorReporter m_report;
+    MessageReporter m_report;
     QList<GroupInfo> m_groups;
     std::array<Side, 2> m_sides;
 };

@@ -82,14 +82,18 @@ void MainController::loadGroup(qint32 groupNo)
         return;
 
     BusyCursor busy;
-    const auto report = [this](const QString &message) {
-        m_prompter.message(message, QStringLiteral("System error"), Prompter::Buttons::Ok);
-    };
-    GroupLoadResult result = loadGroupFile(m_paths.groupFile(groupNo), report);
+    const QString path = m_paths.groupFile(groupNo);
+    GroupLoadResult result = loadGroupFile(path);
     // After a failed read the original file has been set aside, so the next save
     // may write what could be read; until then the periodic save must not skip.
     if (result.status != GroupLoadResult::Status::Failed)
         m_savedContent = serializeGroup(result.entries);
+    const QString systemError = QStringLiteral("System error");
+    if (!result.problems.isEmpty())
+        m_prompter.message(parseProblemsMessage(result.problems, path), systemError,
+                           Prompter::Buttons::Ok);
+    if (result.status == GroupLoadResult::Status::Failed)
+        m_prompter.message(loadFailureMessage(result, path), systemError, Prompter::Buttons::Ok);
     m_model.loadEntries(std::move(result.entries));
     call(m_hooks.listChanged);
 }
@@ -112,7 +116,7 @@ bool MainController::saveGroup(SaveMode mode)
     BusyCursor busy;
     const QString path = m_paths.groupFile(m_currentGroupNo);
     QString error;
-    if (!saveGroupFile(path, m_paths.tempGroupFile(), entries, &error)) {
+    if (!saveGroupFile(path, entries, &error)) {
         m_lastSaveError = QStringLiteral("cannot save %1: %2")
                               .arg(QDir::toNativeSeparators(path),
                                    error.isEmpty() ? QStringLiteral("unknown error") : error);

@@ -178,6 +178,7 @@ void MainWindow::load(const std::function<void()> &finishSplash)
     m_cobGroupReady = false;
     MainController &c = *m_controller;
     const Settings &settings = c.settings();
+    const Settings::ReadScope readOnce(settings); // a huge settings file is read once
     c.clipboard().clear();
     c.reset();
     applyStartPlacement();

@@ -52,9 +52,12 @@ private:
     static TextEntry entry(const char *text) { return TextEntry{str(text), 0, {}, 0}; }
     bool writeGroup(qint32 number, const QList<TextEntry> &texts)
     {
-        return saveGroupFile(m_paths.groupFile(number), m_paths.tempGroupFile(), texts);
+        return saveGroupFile(m_paths.groupFile(number), texts);
     }
-    QList<TextEntry> readGroup(qint32 n) { return loadGroupFile(m_paths.groupFile(n), {}).entries; }
+    QList<TextEntry> readGroup(qint32 n) { return loadGroupFile(m_paths.groupFile(n)).entries; }
+    // A folder (not empty) in the place of a group file: its saves fail, for root too.
+    bool blockSaves(qint32 n) { return QDir().mkpath(m_paths.groupFile(n) + u"/blocked"); }
+    bool unblockSaves(qint32 n) { return QDir(m_paths.groupFile(n)).removeRecursively(); }
     void setUp(qint32 current) { m_commands->setUpSelector(0, current); }
     QString takeCalls() { return std::exchange(m_calls, {}).join(u' '); }
     QList<qint32> groupRows() const { return m_commands->selector().groupOrder(); }
@@ -269,16 +272,47 @@ private slots:
         QCOMPARE(readGroup(2).mid(kMaxListRows - 2), (QList<TextEntry>{entry("a"), kept}));
     }
 
+    // Any flag a file holds, -1 included, is the entry's own: being moved away is
+    // kept apart from it, so only moved entries are left out of a save.
+    void movedAwayIsNotAFlag()
+    {
+        const TextEntry minusOne{str("old"), -1, {}, 0};
+        QVERIFY(writeGroup(0, {entry("a"), minusOne}));
+        QVERIFY(writeGroup(2, {minusOne, entry("b")}));
+        m_session->open(2);
+        QCOMPARE(m_session->rowCount(0), 2);
+        QVERIFY(m_session->transfer(CopyButton::CopyLeft, {1}).changed);
+        QVERIFY(m_session->transfer(CopyButton::MoveRight, {0}).changed);
+        QVERIFY(m_session->saveAll());
+        QCOMPARE(readGroup(0), (QList<TextEntry>{minusOne, entry("b")}));
+        QCOMPARE(readGroup(2), (QList<TextEntry>{minusOne, entry("b"), entry("a")}));
+    }
+
+    // A file full of bad values is one message when the dialog reads it.
+    void manyBadValuesAreOneMessage()
+    {
+        QByteArray file("[ListData]\r\n");
+        for (int i = 0; i < 40; ++i)
+            file += "Text1=t,70000,,0\r\n";
+        QVERIFY(writeFileAtomically(m_paths.groupFile(0), file));
+        QStringList messages;
+        GroupCopySession session(m_paths, [&](const QString &m) { messages << m; });
+        session.open(2);
+        QCOMPARE(session.rowCount(0), 40);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("40 values")), qPrintable(messages[0]));
+    }
+
     void groupChangeSavesChangedSidesFirst()
     {
         QVERIFY(writeGroup(0, {entry("zero")}));
         m_session->open(2);
         m_session->transfer(CopyButton::CopyRight, {0});
-        QVERIFY(QDir(m_paths.tempFolder).removeRecursively()); // every save fails now
+        QVERIFY(blockSaves(2));
         QVERIFY(!m_session->chooseGroup(1, 2)); // reading another group would drop the copy
         QVERIFY(m_session->isModified(1));      // kept for the next chance
         QCOMPARE(m_session->lines(1), QStringList{str("  zero")});
-        QVERIFY(QDir().mkpath(m_paths.tempFolder));
+        QVERIFY(unblockSaves(2));
         QVERIFY(m_session->chooseGroup(0, 1)); // saves the right side before the left reads it
         QVERIFY(!m_session->isModified(1));
         QCOMPARE(m_session->lines(0), QStringList{str("  zero")});
@@ -302,11 +336,11 @@ private slots:
         QTest::mouseClick(copy, Qt::LeftButton);
         QVERIFY(readGroup(2).isEmpty()); // nothing written before a group change or close
 
-        QVERIFY(QDir(m_paths.tempFolder).removeRecursively());
+        QVERIFY(blockSaves(2));
         m_prompter.messageAnswers.push_back(Prompter::Answer::Cancel);
         dialog.close(); // the title bar saves too; it failed and the user stays
         QVERIFY(dialog.isVisible());
-        QVERIFY(QDir().mkpath(m_paths.tempFolder));
+        QVERIFY(unblockSaves(2));
         QTest::mouseClick(dialog.findChild<QPushButton *>(str("btnOK")), Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(readGroup(2), QList<TextEntry>{entry("b")});

@@ -66,7 +66,7 @@ struct Rig
     }
     void writeGroup0(const QList<TextEntry> &entries) const
     {
-        QVERIFY(saveGroupFile(paths.groupFile(0), paths.tempGroupFile(), entries));
+        QVERIFY(saveGroupFile(paths.groupFile(0), entries));
     }
     // Group 0's file as saved; the file goes, so the next write shows.
     QList<TextEntry> takeSaved() const

@@ -41,7 +41,7 @@ struct Rig
         QDir().mkpath(paths.tempFolder);
         settings.writeStartupDefaults();
         env.trayAvailable = [] { return false; };
-        if (!saveGroupFile(paths.groupFile(0), paths.tempGroupFile(), texts))
+        if (!saveGroupFile(paths.groupFile(0), texts))
             qFatal("cannot write the group file");
         window = std::make_unique<MainWindow>(paths, clipboard, &prompter, env);
         window->load();
@@ -364,7 +364,7 @@ private slots:
         QVERIFY(writeFileAtomically(paths.registryFile(),
                                     "[Management]\nMaxGroupNo=2\n[GroupNo]\nGroup0=0\nGroup1=2\n"
                                     "[GroupNoName]\nGroup0=\nGroup2=A\n"));
-        QVERIFY(saveGroupFile(paths.groupFile(0), paths.tempGroupFile(), kTexts));
+        QVERIFY(saveGroupFile(paths.groupFile(0), kTexts));
         FakePrompter prompter;
         GroupCopyDialog dialog(paths, 2, prompter);
         dialog.show();
@@ -384,7 +384,7 @@ private slots:
         QVERIFY(!search->isVisible());
         QCOMPARE(counter->text(), QStringLiteral("5"));
         dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-        const QList<TextEntry> copied = loadGroupFile(paths.groupFile(2), {}).entries;
+        const QList<TextEntry> copied = loadGroupFile(paths.groupFile(2)).entries;
         QCOMPARE(copied, (QList<TextEntry>{kTexts.at(0), kTexts.at(2)}));
     }
 };
