@@ -43,7 +43,6 @@ MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard
     , m_selection(&m_model)
     , m_monitor(clipboard, m_model, m_selection, paths.rexFile,
                 ClipboardMonitor::Hooks{
-                    [this] { saveGroup(SaveMode::IfChanged); },
                     [this] { call(m_hooks.showWindow); },
                     [this] { call(m_hooks.listChanged); },
                 })
@@ -56,9 +55,8 @@ void MainController::reset()
     m_model.clearAll();
     m_monitor.setLastClipText(QString());
     m_currentGroupNo = -1;
-    m_monitor.resetSaveElapsed();
+    call(m_hooks.restartSaveCount);
     m_monitor.history().clear();
-    m_savedContent.clear();
 }
 
 void MainController::setUpGroups()
@@ -72,10 +70,9 @@ void MainController::loadGroup(qint32 groupNo)
     m_clipboard.clear();
     m_selection.clear();
     m_model.clearAll();
-    m_monitor.setLastClipText(QString());
-    m_monitor.resetSaveElapsed();
+    m_monitor.resetForGroupLoad();
+    call(m_hooks.restartSaveCount);
     m_currentGroupNo = groupNo;
-    m_savedContent.clear();
     call(m_hooks.listChanged);
     if (groupNo < 0)
         return;
@@ -85,28 +82,26 @@ void MainController::loadGroup(qint32 groupNo)
         m_prompter.message(message, QStringLiteral("System error"), Prompter::Buttons::Ok);
     };
     GroupLoadResult result = loadGroupFile(m_paths.groupFile(groupNo), report);
-    // After a failed read the original file has been set aside, so the next save
-    // may write what could be read; until then the periodic save must not skip.
-    if (result.status != GroupLoadResult::Status::Failed)
-        m_savedContent = serializeGroup(result.entries);
     m_model.loadEntries(std::move(result.entries));
+    // After a failed read the original file has been set aside, and a group
+    // without a file gets one: either way the next save must write.
+    m_model.setModified(result.status != GroupLoadResult::Status::Loaded);
     call(m_hooks.listChanged);
 }
 
 bool MainController::saveGroup(SaveMode mode)
 {
-    m_monitor.resetSaveElapsed();
+    call(m_hooks.restartSaveCount);
     if (m_currentGroupNo < 0)
         return false;
-    const QList<TextEntry> entries = m_model.entriesInRowOrder();
-    QByteArray content = serializeGroup(entries);
-    if (mode == SaveMode::IfChanged && !m_savedContent.isNull() && content == m_savedContent)
+    if (mode == SaveMode::IfChanged && !m_model.isModified())
         return true;
 
     BusyCursor busy;
-    if (!saveGroupFile(m_paths.groupFile(m_currentGroupNo), m_paths.tempGroupFile(), entries))
+    if (!saveGroupFile(m_paths.groupFile(m_currentGroupNo), m_paths.tempGroupFile(),
+                       m_model.entriesInRowOrder()))
         return false;
-    m_savedContent = std::move(content);
+    m_model.setModified(false);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/main/mainwindow.h"
 
+#include "capture/capturescheduler.h"
 #include "platform/appicon.h"
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
@@ -29,7 +30,6 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -72,8 +72,9 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
                                                         [this] { refreshListState(); },
                                                         [this] { refreshButtons(); },
                                                         [this] { showWindow(); },
-                                                        [this] { timMain->stop(); },
-                                                        [this] { timMain->start(); },
+                                                        [this] { m_capture->stop(); },
+                                                        [this] { m_capture->start(); },
+                                                        [this] { m_capture->restartSaveCount(); },
                                                     });
     m_listCommands = std::make_unique<ListCommands>(
         m_controller->model(), m_controller->selection(), clipboard, *m_prompter,
@@ -132,9 +133,9 @@ void MainWindow::buildControls()
     // The strip keeps its width; the buttons keep their places inside it.
     layout->addWidget(picBottom, 0, Qt::AlignLeft);
 
-    timMain = new QTimer(this);
-    timMain->setObjectName(QStringLiteral("timMain"));
-    timMain->setInterval(ClipboardMonitor::kIntervalMs);
+    MainController &c = *m_controller;
+    m_capture = new CaptureScheduler(c.monitor(), c.clipboard(), c.model(), c.paths().rexFile,
+                                     CaptureScheduler::Hooks{[&c] { c.periodicSave(); }}, this);
 
     m_tray = new TrayIcon(m_env.icon, m_env.trayAvailable, this);
     m_popup = PopupMenu::build(this);
@@ -247,8 +248,7 @@ QPushButton *MainWindow::addButton(QWidget *parent, const QString &name, const Q
 
 void MainWindow::connectControls()
 {
-    connect(timMain, &QTimer::timeout, this,
-            [this] { m_controller->monitor().tick(chkAutoGet->isChecked()); });
+    connect(chkAutoGet, &QCheckBox::toggled, m_capture, &CaptureScheduler::setAutoGet);
     connect(chkTopPos, &QCheckBox::toggled, this, [this] { applyTopPos(); });
     connect(&m_controller->selection(), &QItemSelectionModel::selectionChanged, this,
             [this] { refreshButtons(); });
@@ -311,17 +311,18 @@ void MainWindow::load(const std::function<void()> &finishSplash)
 
     chkAutoGet->setChecked(settings.isEmpty(Setting::AutoGet) ||
                            settings.number(Setting::AutoGet) == 1);
+    m_capture->setAutoGet(chkAutoGet->isChecked());
     chkTopPos->setChecked(settings.isEmpty(Setting::TopPos) ||
                           settings.number(Setting::TopPos) == 1);
     applyTopPos();
     lstText->setFont(WindowSettings::listFont(settings, lstText->font()));
 
     c.setUpGroups();
-    timMain->stop();
+    m_capture->stop();
     c.loadGroup(c.currentGroupNo());
     if (settings.number(Setting::StartupGroup) == 2)
         c.removeUnkeptRows();
-    timMain->start();
+    m_capture->start();
     cobGroup->setVisible(true);
     if (settings.number(Setting::InTaskTray) == 1)
         addTrayIcon();
@@ -475,8 +476,7 @@ void MainWindow::unload()
         return;
     m_unloaded = true;
     MainController &c = *m_controller;
-    c.monitor().resetSaveElapsed();
-    timMain->stop();
+    m_capture->stop();
     WindowSettings::saveGeometry(c.settings(), windowState(), normalGeometry(),
                                  chkTopPos->isChecked());
     WindowSettings::saveListFont(c.settings(), lstText->font());
