@@ -124,6 +124,12 @@ private:
         const auto window = m_desktop->mainWindow();
         return window && window->viewable;
     }
+    QByteArray pasted() const
+    {
+        return m_desktop
+            ->run(QStringLiteral("xclip"), QStringLiteral("-o -selection clipboard").split(u' '))
+            .value_or(QByteArray());
+    }
 
 private slots:
     void init()
@@ -133,7 +139,9 @@ private slots:
     }
     void cleanup() { m_desktop.reset(); }
 
-    // Copies a script makes 30 ms apart are each taken, in order.
+    // Copies a script makes 30 ms apart are each taken, in order. Each copy is
+    // made only once the one before holds the clipboard: xclip takes it from a
+    // process of its own, and two of those may otherwise overtake each other.
     void copiesMadeQuicklyAreAllKept()
     {
         Program program(*m_desktop);
@@ -147,14 +155,17 @@ private slots:
         for (int i = 0; i < kCopies; ++i) {
             const QByteArray text = "quick copy " + QByteArray::number(i);
             expected += "Text" + QByteArray::number(i + 1) + '=' + text + ",0,,0\r\n";
-            const qint64 due = 30LL * i;
-            if (clock.elapsed() < due)
-                QThread::msleep(static_cast<unsigned long>(due - clock.elapsed()));
+            // At least 30 ms after the one before.
+            if (clock.elapsed() < 30)
+                QThread::msleep(static_cast<unsigned long>(30 - clock.elapsed()));
+            clock.restart();
             QVERIFY(m_desktop->run(QStringLiteral("xclip"),
                                    QStringLiteral("-selection clipboard").split(u' '), text));
+            QTRY_COMPARE_WITH_TIMEOUT(pasted(), text, kTimeoutMs);
         }
         const QByteArray last = "new row " + QByteArray::number(kCopies - 1) + '\n';
-        QTRY_VERIFY_WITH_TIMEOUT(program.log().contains(last), kTimeoutMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(program.log().contains(last), program.log().constData(),
+                                  kTimeoutMs);
 
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
