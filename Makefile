@@ -13,7 +13,7 @@ CMAKE          ?= cmake
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
                 fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file \
-                imagemagick openbox
+                imagemagick openbox python3
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -56,6 +56,8 @@ bench: deps
 	  -DBUILD_TESTING=OFF -DPASTEBASKET_BENCH=ON
 	$(CMAKE) --build build/bench
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	python3 bench/capture/capture_bench.py build/bench/src/app/pastebasket \
+	  build/bench/bench/capture/clipowner
 
 # CPack's own installs overwrite install_manifest.txt with its paths, so the list
 # of what `make install` wrote is kept apart, for `make uninstall`. The manifest

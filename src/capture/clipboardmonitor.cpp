@@ -48,59 +48,41 @@ void ClipboardMonitor::setLastClipText(const QString &text)
 void ClipboardMonitor::resetForGroupLoad()
 {
     setLastClipText(QString());
-    m_saveElapsedMs = 0;
 }
 
-void ClipboardMonitor::tick(bool autoGet)
-{
-    answerReExecuteRequest();
-    countTowardsSave();
-    if (autoGet)
-        capture();
-}
-
-void ClipboardMonitor::answerReExecuteRequest()
+bool ClipboardMonitor::answerReExecuteRequest()
 {
     if (m_rexFilePath.isEmpty() || !QFileInfo::exists(m_rexFilePath))
-        return;
+        return false;
     const QString really = trimBlanks(IniFile::read(m_rexFilePath, Setting::ReExecuteReally.section,
                                                     Setting::ReExecuteReally.key));
     if (really == QLatin1String("Yes"))
         call(m_hooks.showWindow);
     QFile::remove(m_rexFilePath);
-}
-
-void ClipboardMonitor::countTowardsSave()
-{
-    m_saveElapsedMs += kIntervalMs;
-    if (m_saveElapsedMs > kSaveAfterMs) {
-        m_saveElapsedMs = 0;
-        call(m_hooks.saveGroup);
-    }
+    return true;
 }
 
 void ClipboardMonitor::refreshClipboardText()
 {
-    const bool notifies = m_clipboard.changeNotification();
+    const bool notifies = m_clipboard.notifiesChanges();
     const quint64 changes = m_clipboard.changeCount();
     if (notifies && m_clipRead && changes == m_clipChangeCount)
         return;
     // The count is taken before the read, so a change during the read is read next time.
     m_clipChangeCount = changes;
     m_clipRead = true;
-    const bool secret = m_clipboard.isSecret();
-    if (secret) {
+    ClipboardAccess::Content content = m_clipboard.read();
+    if (content.secret) {
         // A password manager's text is neither read nor kept.
         m_clipText.clear();
         m_clipSecret = true;
         m_pending = false;
         return;
     }
-    QString text = m_clipboard.text();
-    if (!sameText(text, m_clipText))
+    if (m_clipSecret || !sameText(content.text, m_clipText))
         m_pending = true;
     m_clipSecret = false;
-    m_clipText = std::move(text);
+    m_clipText = std::move(content.text);
 }
 
 void ClipboardMonitor::capture()

@@ -10,23 +10,19 @@ class ClipboardAccess;
 class QItemSelectionModel;
 class TextListModel;
 
-// The work of one timMain tick: answer a second copy's request to show the
-// window, run the periodic save, and take a new clipboard text into the list.
-// The window owns the QTimer and calls tick(); this class holds the state the
-// tick keeps between calls (lastClipText, SaveElapsedMs, the history).
+// The clipboard side of the window: taking a new clipboard text into the list,
+// the history behind the tray menu, and a second copy's request to show the
+// window. It holds the state kept between captures (lastClipText, the history);
+// CaptureScheduler decides when each step runs.
 //
-// A tick is cheap when nothing happened: where the clipboard reports changes it
+// A capture is cheap when nothing happened: where the clipboard reports changes it
 // is read again only after one, and a text already weighed against lastClipText
 // is not compared again until either of them changes.
 class ClipboardMonitor
 {
 public:
-    static constexpr int kIntervalMs = 200;
-    static constexpr int kSaveAfterMs = 120000;
-
     struct Hooks
     {
-        std::function<void()> saveGroup;   // psDataSave
         std::function<void()> showWindow;  // bring the window to the front, or restore and show it
         std::function<void()> listChanged; // refresh the row counter, then the buttons
     };
@@ -34,26 +30,25 @@ public:
     ClipboardMonitor(ClipboardAccess &clipboard, TextListModel &model,
                      QItemSelectionModel &selection, QString rexFilePath, Hooks hooks);
 
-    // One tick; autoGet is the state of chkAutoGet.
-    void tick(bool autoGet);
+    // Takes the clipboard's text into the list: a blank text, one equal to
+    // lastClipText or a secret is left alone; an equal text in the list gets its
+    // row selected; a new one is appended while the list has room.
+    void capture();
+    // When the marker file of a second copy exists: shows the window if it says
+    // so, and deletes it. True when there was a marker.
+    bool answerReExecuteRequest();
 
     const QString &lastClipText() const { return m_lastClipText; }
     void setLastClipText(const QString &text);
 
-    qint32 saveElapsedMs() const { return m_saveElapsedMs; }
-    void resetSaveElapsed() { m_saveElapsedMs = 0; }
-
-    // What reading a group file resets: lastClipText = "" and SaveElapsedMs = 0,
-    // so a text still on the clipboard is taken into the newly shown group.
+    // What reading a group file resets: lastClipText = "", so a text still on the
+    // clipboard is taken into the newly shown group.
     void resetForGroupLoad();
 
     ClipboardHistory &history() { return m_history; }
     const ClipboardHistory &history() const { return m_history; }
 
 private:
-    void answerReExecuteRequest();
-    void countTowardsSave();
-    void capture();
     // Reads the clipboard unless it is known to be unchanged since the last read.
     void refreshClipboardText();
     void takeIn(const QString &text);
@@ -64,7 +59,6 @@ private:
     QString m_rexFilePath;
     Hooks m_hooks;
     QString m_lastClipText;
-    qint32 m_saveElapsedMs = 0;
     ClipboardHistory m_history;
 
     // The clipboard as last read; a secret text is not kept.

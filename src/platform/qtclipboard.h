@@ -13,19 +13,25 @@ class QtClipboard : public QObject, public ClipboardAccess
 public:
     explicit QtClipboard(QObject *parent = nullptr);
 
-    QString text() override;
+    Content read() override;
     void clear() override;
     void setText(const QString &text) override;
-    bool isSecret() override;
-    bool changeNotification() const override { return m_notifies; }
+    bool notifiesChanges() const override { return m_notifies; }
+    void setChangeHandler(std::function<void()> handler) override;
     quint64 changeCount() const override { return m_changes; }
 
-    // True where the platform reports every change of the clipboard, also one
-    // made by another program (X11 through XFixes). Elsewhere dataChanged may
-    // miss outside changes, so callers must read the clipboard every time.
-    static bool platformNotifiesChanges();
+    // True where Qt reports every change of the clipboard, also one made by another
+    // program while this one is in the background: X11 (through XFixes) and
+    // Windows (a clipboard format listener). On macOS Qt looks at the pasteboard
+    // only when the program becomes active, and a Wayland compositor offers the
+    // clipboard only to the focused window, so there callers must poll.
+    static bool platformNotifiesChanges(const QString &platformName);
 
 private:
+    void noticeChange();
+
     bool m_notifies;
     quint64 m_changes = 0;
+    bool m_noticeQueued = false;
+    std::function<void()> m_handler;
 };

@@ -15,36 +15,40 @@ int TextListModel::rowCount(const QModelIndex &parent) const
 
 QVariant TextListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= count())
+    if (!index.isValid() || index.row() >= count() || role != Qt::DisplayRole)
         return {};
-    const Row &row = m_rows.at(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
-        return row.line;
-    case TagRole:
-        return row.tag;
-    default:
-        return {};
-    }
+    return m_lines.at(index.row());
+}
+
+void TextListModel::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
 }
 
 void TextListModel::loadEntries(QList<TextEntry> entries)
 {
     beginResetModel();
     m_entries = std::move(entries);
-    m_rows.clear();
-    m_rows.reserve(m_entries.size());
-    for (qsizetype i = 0; i < m_entries.size(); ++i)
-        m_rows.append(Row{static_cast<qint32>(i), makeListText(m_entries.at(i))});
+    m_lines.clear();
+    m_lines.reserve(m_entries.size());
+    for (const TextEntry &entry : std::as_const(m_entries))
+        m_lines.append(makeListText(entry));
     endResetModel();
+    setModified(false);
+}
+
+void TextListModel::replaceEntries(QList<TextEntry> entries)
+{
+    loadEntries(std::move(entries));
+    setModified(true);
 }
 
 void TextListModel::clearAll()
 {
-    beginResetModel();
-    m_entries.clear();
-    m_rows.clear();
-    endResetModel();
+    loadEntries({});
 }
 
 int TextListModel::appendEntry(const TextEntry &entry)
@@ -52,54 +56,53 @@ int TextListModel::appendEntry(const TextEntry &entry)
     const int row = count();
     beginInsertRows({}, row, row);
     m_entries.append(entry);
-    m_rows.append(Row{textDataLast(), makeListText(entry)});
+    m_lines.append(makeListText(entry));
     endInsertRows();
+    setModified(true);
     return row;
 }
 
 void TextListModel::setEntryAt(int row, const TextEntry &entry)
 {
-    Row &r = m_rows[row];
-    m_entries[r.tag] = entry;
-    r.line = makeListText(entry);
+    // Editing a text into itself changes nothing to save.
+    if (m_entries.at(row) == entry)
+        return;
+    m_entries[row] = entry;
+    m_lines[row] = makeListText(entry);
     const QModelIndex i = index(row);
     emit dataChanged(i, i);
+    setModified(true);
 }
 
 void TextListModel::removeRowAt(int row)
 {
     beginRemoveRows({}, row, row);
-    m_rows.removeAt(row);
+    m_entries.removeAt(row);
+    m_lines.removeAt(row);
     endRemoveRows();
+    setModified(true);
 }
 
 void TextListModel::swapRows(int a, int b)
 {
     if (a == b)
         return;
-    std::swap(m_rows[a], m_rows[b]);
+    m_entries.swapItemsAt(a, b);
+    m_lines.swapItemsAt(a, b);
     const QModelIndex ia = index(a);
     const QModelIndex ib = index(b);
     emit dataChanged(ia, ia);
     emit dataChanged(ib, ib);
+    setModified(true);
 }
 
 int TextListModel::findText(const QString &text) const
 {
     for (int row = 0; row < count(); ++row) {
-        if (m_entries.at(m_rows.at(row).tag).text == text)
+        if (m_entries.at(row).text == text)
             return row;
     }
     return -1;
-}
-
-QList<TextEntry> TextListModel::entriesInRowOrder() const
-{
-    QList<TextEntry> out;
-    out.reserve(m_rows.size());
-    for (const Row &row : m_rows)
-        out.append(m_entries.at(row.tag));
-    return out;
 }
 
 namespace RowSelection {

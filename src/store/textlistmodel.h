@@ -7,56 +7,56 @@
 
 class QItemSelectionModel;
 
-// The texts of one group in memory: the array of entries (textData, slots 0 to
-// textDataLast) and the rows shown, each row tagged with the slot it shows.
-// Rows may leave slots behind (Delete keeps the slot), and the order of the rows,
-// not of the slots, is the group's order. Display role: the row's line; TagRole:
-// the slot. The selection lives in a QItemSelectionModel over this model.
+// The texts of one group in memory, one row per entry, in the group's order.
+// Display role: the row's line. The selection lives in a QItemSelectionModel
+// over this model. A deleted row's entry is gone at once.
+//
+// The model knows whether the group changed since it was last loaded or saved:
+// every change of an entry or of the rows sets the flag, loading clears it, and
+// the one who saves clears it after a save.
 class TextListModel : public QAbstractListModel
 {
     Q_OBJECT
 
 public:
-    static constexpr int TagRole = Qt::UserRole;
-
     explicit TextListModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-    const QList<TextEntry> &textData() const { return m_entries; }
-    qint32 textDataLast() const { return static_cast<qint32>(m_entries.size()) - 1; }
-    int count() const { return static_cast<int>(m_rows.size()); }
+    int count() const { return static_cast<int>(m_entries.size()); }
+    const TextEntry &entryAt(int row) const { return m_entries.at(row); }
+    // The entries in row order: what a save writes.
+    const QList<TextEntry> &entriesInRowOrder() const { return m_entries; }
 
-    qint32 tagAt(int row) const { return m_rows.at(row).tag; }
-    const TextEntry &entryAt(int row) const { return m_entries.at(m_rows.at(row).tag); }
-    const QString &lineAt(int row) const { return m_rows.at(row).line; }
-
-    // Replaces everything: one slot per entry in order, row k showing slot k.
+    // Replaces everything with the group as read from its file: unchanged.
     void loadEntries(QList<TextEntry> entries);
-    // Erases the rows and the slots.
+    // Replaces every row with these entries (Clear): a change.
+    void replaceEntries(QList<TextEntry> entries);
+    // Removes every row: unchanged, as an empty group just loaded.
     void clearAll();
-    // Appends a slot and a row at the bottom showing it; returns the new row.
+    // Appends a row at the bottom; returns the new row.
     int appendEntry(const TextEntry &entry);
-    // Changes the entry that a row shows and rewrites the row's line.
+    // Changes the entry of a row and rewrites the row's line.
     void setEntryAt(int row, const TextEntry &entry);
-    // Removes a row; its slot stays (it is no longer shown, searched or saved).
+    // Removes a row and its entry.
     void removeRowAt(int row);
-    // Exchanges the lines and tags of two rows (the selection is the caller's).
+    // Exchanges two rows (the selection is the caller's).
     void swapRows(int a, int b);
     // The first row (from the top) whose entry's text equals text exactly; -1 if none.
     int findText(const QString &text) const;
-    // The entries in row order: what a save writes.
-    QList<TextEntry> entriesInRowOrder() const;
+
+    // Changed since the last load, or since setModified(false) after a save.
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+
+signals:
+    void modifiedChanged(bool modified);
 
 private:
-    struct Row
-    {
-        qint32 tag;
-        QString line;
-    };
     QList<TextEntry> m_entries;
-    QList<Row> m_rows;
+    QList<QString> m_lines; // the line each row shows, made once per change
+    bool m_modified = false;
 };
 
 // Selection helpers on a selection model over a TextListModel (or any list model).

@@ -1,3 +1,4 @@
+#include "capture/capturescheduler.h"
 #include "capture/clipboardhistory.h"
 #include "capture/clipboardmonitor.h"
 #include "fakes/fakeclipboard.h"
@@ -7,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -24,7 +26,8 @@ QStringList historyOf(const ClipboardHistory &history)
     return out;
 }
 
-// A monitor over a fake clipboard and a list, counting what the hooks are asked to do.
+// A monitor over a fake clipboard and a list, counting what the hooks are asked to
+// do, and the scheduler that runs it (stopped until a test starts it).
 struct Rig
 {
     QTemporaryDir dir;
@@ -33,21 +36,37 @@ struct Rig
     TextListModel model;
     QItemSelectionModel selection{&model};
     int saves = 0, shows = 0, listChanges = 0;
-    ClipboardMonitor::Hooks hooks{[this] { ++saves; }, [this] { ++shows; },
-                                  [this] { ++listChanges; }};
-    ClipboardMonitor monitor{clipboard, model, selection, rex, hooks};
+    ClipboardMonitor monitor{
+        clipboard, model, selection, rex,
+        ClipboardMonitor::Hooks{[this] { ++shows; }, [this] { ++listChanges; }}};
+    // This many saves fail, leaving the group changed.
+    int failingSaves = 0;
+    CaptureScheduler scheduler{monitor, clipboard, model, rex, CaptureScheduler::Hooks{[this] {
+                                   ++saves;
+                                   if (failingSaves > 0)
+                                       --failingSaves;
+                                   else
+                                       model.setModified(false);
+                               }}};
 
     // A leading "*" marks a text as secret, as a password manager does.
-    void copyAndTick(const QString &text)
+    void copyAndCapture(const QString &text)
     {
         const bool secret = text.startsWith(u'*');
         clipboard.put(secret ? text.mid(1) : text, secret);
-        monitor.tick(true);
+        monitor.capture();
     }
-    void ticks(int n, bool autoGet)
+    void captures(int n)
     {
         while (n-- > 0)
-            monitor.tick(autoGet);
+            monitor.capture();
+    }
+    // The periodic save's timer, made to run out at once when armed.
+    QTimer *saveTimer()
+    {
+        auto *timer = scheduler.findChild<QTimer *>(QStringLiteral("timSave"));
+        timer->setInterval(0);
+        return timer;
     }
     void writeMarker(const QByteArray &content)
     {
@@ -70,7 +89,7 @@ class TestClipboardMonitor : public QObject
     Q_OBJECT
 
 private slots:
-    // Each copy is followed by one tick.
+    // Each copy is followed by one capture.
     void capture_data()
     {
         QTest::addColumn<QList<TextEntry>>("stored");
@@ -100,36 +119,103 @@ private slots:
         Rig rig;
         rig.model.loadEntries(stored);
         for (const QString &text : copies)
-            rig.copyAndTick(text);
+            rig.copyAndCapture(text);
         QTEST(rig.texts(), "texts");
         QTEST(RowSelection::selectedRows(&rig.selection), "selected");
         QTEST(historyOf(rig.monitor.history()), "history");
         QTEST(rig.listChanges, "listChanges");
     }
 
-    // With "Automatically" off a tick still answers a second copy of the program (its
-    // marker file says "Yes") and saves once the save interval is over (the 601st tick
-    // after a group was loaded), but leaves the clipboard alone.
-    void autoGetOffStillSavesAndAnswers()
+    // A change captures at once, by itself, only while the scheduler runs and
+    // "Automatically" is on; otherwise the text is taken when both are so again.
+    void changeCapturesOnlyWhileRunningAndOn_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("autoGet");
+        QTest::newRow("running, on") << true << true;
+        QTest::newRow("running, off") << true << false;
+        QTest::newRow("stopped, on") << false << true;
+        QTest::newRow("stopped, off") << false << false;
+    }
+    void changeCapturesOnlyWhileRunningAndOn()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, autoGet);
+        Rig rig;
+        rig.scheduler.setAutoGet(autoGet);
+        if (running)
+            rig.scheduler.start();
+        const int readsBefore = rig.clipboard.reads;
+        rig.clipboard.put(QStringLiteral("A"));
+        QCOMPARE(rig.texts(), running && autoGet ? list("A") : list(""));
+        QVERIFY(!rig.scheduler.isPolling()); // the clipboard reports changes: no timer
+        rig.scheduler.start();
+        rig.scheduler.setAutoGet(true);
+        QCOMPARE(rig.texts(), list("A"));
+        QCOMPARE(rig.clipboard.reads - readsBefore, 1); // one change, one read
+    }
+
+    // Without change reports the clipboard is looked at every 200 ms, and only
+    // while the scheduler runs.
+    void pollsWhereNoChangeIsReported()
+    {
+        Rig rig;
+        rig.clipboard.notifies = false;
+        rig.scheduler.start();
+        QVERIFY(rig.scheduler.isPolling());
+        rig.clipboard.put(QStringLiteral("A"));
+        QTRY_COMPARE(rig.texts(), list("A"));
+        rig.scheduler.stop();
+        QVERIFY(!rig.scheduler.isPolling());
+    }
+
+    // The periodic save waits for the first change since the group was loaded or
+    // saved; a failed save is tried again a period later; stopping holds it.
+    void saveFollowsTheFirstChange()
+    {
+        Rig rig;
+        QTimer *timer = rig.saveTimer();
+        rig.scheduler.start();
+        QVERIFY(!rig.scheduler.isSaveArmed());
+        rig.model.appendEntry(TextEntry{QStringLiteral("a"), 0, {}, 0});
+        QVERIFY(rig.scheduler.isSaveArmed());
+        QTRY_COMPARE(rig.saves, 1);
+        QVERIFY(!rig.scheduler.isSaveArmed());
+
+        rig.failingSaves = 1;
+        rig.model.removeRowAt(0);
+        QTRY_COMPARE(rig.saves, 3); // the failed one is tried again
+        QVERIFY(!rig.scheduler.isSaveArmed());
+        QTest::qWait(10);
+        QCOMPARE(rig.saves, 3);
+
+        rig.model.appendEntry(TextEntry{QStringLiteral("b"), 0, {}, 0});
+        rig.scheduler.stop();
+        QVERIFY(!timer->isActive());
+        rig.scheduler.start();
+        QVERIFY(rig.scheduler.isSaveArmed());
+        rig.model.loadEntries({}); // a reload leaves nothing to save
+        QVERIFY(!rig.scheduler.isSaveArmed());
+    }
+
+    // A second copy's marker is answered as soon as it is written while the
+    // scheduler runs, and at the start otherwise; whatever it says, it goes.
+    void markerIsAnsweredWhenWritten()
     {
         Rig rig;
         rig.writeMarker("[ReExecute]\r\nReally=  Yes \r\n");
-        rig.clipboard.put(QStringLiteral("A"));
-        rig.ticks(1, false);
-        rig.monitor.resetForGroupLoad();
-        rig.ticks(600, false);
-        QCOMPARE(rig.saves, 0);
-        rig.ticks(1, false);
-        QCOMPARE(rig.saves, 1);
+        QTest::qWait(50);
+        QCOMPARE(rig.shows, 0);
+        rig.scheduler.start(); // written while stopped: answered now
         QCOMPARE(rig.shows, 1);
-        QCOMPARE(rig.model.count() + historyOf(rig.monitor.history()).size(), 0);
-        rig.ticks(1, true);
-        QCOMPARE(rig.texts(), list("A"));
-        QCOMPARE(rig.saves, 1); // the count starts again after a save
+        QVERIFY(!QFile::exists(rig.rex));
+        QVERIFY(!rig.scheduler.isCheckingMarkerByTimer());
+
         rig.writeMarker("[ReExecute]\r\nReally=yes\r\n");
-        rig.ticks(1, true);
-        QCOMPARE(rig.shows, 1);
-        QVERIFY(!QFile::exists(rig.rex)); // answered or not, the marker is removed
+        QTRY_VERIFY(!QFile::exists(rig.rex));
+        rig.writeMarker("[ReExecute]\r\nReally=Yes\r\n");
+        QTRY_COMPARE(rig.shows, 2);
+        QTRY_VERIFY(!QFile::exists(rig.rex));
     }
 
     void fullListTakesNoRow()
@@ -137,11 +223,11 @@ private slots:
         Rig rig;
         for (int i = 0; i < kMaxListRows; ++i)
             rig.model.appendEntry(TextEntry{QString::number(i), 0, {}, 0});
-        rig.copyAndTick(QStringLiteral("new"));
+        rig.copyAndCapture(QStringLiteral("new"));
         QCOMPARE(rig.model.count(), kMaxListRows);
         QCOMPARE(rig.listChanges, 0);
         QCOMPARE(historyOf(rig.monitor.history()), list("new")); // still offered by the tray menu
-        rig.copyAndTick(QString::number(kMaxListRows - 1));      // a stored text is still found
+        rig.copyAndCapture(QString::number(kMaxListRows - 1));   // a stored text is still found
         QCOMPARE(RowSelection::selectedRows(&rig.selection), QList<int>{kMaxListRows - 1});
     }
 
@@ -152,11 +238,11 @@ private slots:
             Rig rig;
             rig.clipboard.notifies = notifies;
             rig.clipboard.put(QStringLiteral("A"));
-            rig.ticks(5, true);
+            rig.captures(5);
             QCOMPARE(rig.clipboard.reads, notifies ? 1 : 5);
             rig.clipboard.content = QStringLiteral("B"); // changed without a notification
             rig.clipboard.changes += notifies ? 1 : 0;
-            rig.ticks(1, true);
+            rig.captures(1);
             QCOMPARE(rig.texts(), list("A|B"));
         }
     }
@@ -166,10 +252,10 @@ private slots:
     void changedLastClipTextIsComparedAgain()
     {
         Rig rig;
-        rig.copyAndTick(QStringLiteral("A"));
+        rig.copyAndCapture(QStringLiteral("A"));
         rig.model.removeRowAt(0);
         rig.monitor.setLastClipText(QString());
-        rig.ticks(1, true);
+        rig.captures(1);
         QCOMPARE(rig.texts(), list("A"));
     }
 

@@ -2,28 +2,40 @@
 
 #include "platform/clipboard.h"
 
-// An in-memory clipboard. It reports change notifications like the X11 one
-// does, and counts reads so tests can tell whether a poll read it again.
+#include <utility>
+
+// An in-memory clipboard. It reports changes like the X11 one does: another
+// program's copy (put) at once, the program's own clear() and setText() only when
+// a test delivers the notice, as the event loop would later. It counts reads so
+// tests can tell when it was read.
 class FakeClipboard : public ClipboardAccess
 {
 public:
-    QString text() override
+    Content read() override
     {
         ++reads;
-        return content;
+        return secret ? Content{QString(), true} : Content{content, false};
     }
-    void clear() override { put(QString(), false); }
-    void setText(const QString &text) override { put(text, false); }
-    bool isSecret() override { return secret; }
-    bool changeNotification() const override { return notifies; }
+    void clear() override { change(QString(), false); }
+    void setText(const QString &text) override { change(text, false); }
+    bool notifiesChanges() const override { return notifies; }
+    void setChangeHandler(std::function<void()> handler) override
+    {
+        m_handler = std::move(handler);
+    }
     quint64 changeCount() const override { return changes; }
 
     // What another program copying a text does.
     void put(const QString &text, bool isSecretText = false)
     {
-        content = text;
-        secret = isSecretText;
-        ++changes;
+        change(text, isSecretText);
+        deliverNotice();
+    }
+    // The notice of the program's own last change, as the event loop brings it.
+    void deliverNotice()
+    {
+        if (notifies && m_handler && std::exchange(noticePending, false))
+            m_handler();
     }
 
     QString content;
@@ -31,4 +43,16 @@ public:
     bool notifies = true;
     quint64 changes = 0;
     int reads = 0;
+    bool noticePending = false;
+
+private:
+    void change(const QString &text, bool isSecretText)
+    {
+        content = text;
+        secret = isSecretText;
+        ++changes;
+        noticePending = true;
+    }
+
+    std::function<void()> m_handler;
 };

@@ -4,6 +4,11 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <functional>
+
+using ModelChange = std::function<void(TextListModel &)>;
+Q_DECLARE_METATYPE(ModelChange)
+
 class TestTextList : public QObject
 {
     Q_OBJECT
@@ -51,6 +56,52 @@ private slots:
                  QList<TextEntry>({te(u"c2", 0, u"cap", 1), te(u"a"), te(u"d", 1)}));
         QCOMPARE(model.data(model.index(0)).toString(), QStringLiteral("@ cap"));
         QCOMPARE(model.findText(QStringLiteral("b")), -1);
+    }
+
+    // Every change of the rows or of an entry marks the group changed, and says
+    // so once; loading, or saving (setModified(false)), marks it unchanged.
+    void modifiedFlag_data()
+    {
+        QTest::addColumn<ModelChange>("change");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("notices");
+        using F = ModelChange;
+        QTest::newRow("append") << F([](TextListModel &m) { m.appendEntry(te(u"c")); }) << true
+                                << 1;
+        QTest::newRow("remove") << F([](TextListModel &m) { m.removeRowAt(0); }) << true << 1;
+        QTest::newRow("swap") << F([](TextListModel &m) { m.swapRows(0, 1); }) << true << 1;
+        QTest::newRow("protect") << F([](TextListModel &m) { m.setEntryAt(1, te(u"b", 1)); })
+                                 << true << 1;
+        QTest::newRow("replace (Clear)")
+            << F([](TextListModel &m) { m.replaceEntries({te(u"a")}); }) << true << 1;
+        QTest::newRow("two changes") << F([](TextListModel &m) {
+            m.removeRowAt(0);
+            m.appendEntry(te(u"a"));
+        }) << true << 1;
+        QTest::newRow("edit into itself")
+            << F([](TextListModel &m) { m.setEntryAt(1, te(u"b")); }) << false << 0;
+        QTest::newRow("swap a row with itself")
+            << F([](TextListModel &m) { m.swapRows(1, 1); }) << false << 0;
+        QTest::newRow("change, then load") << F([](TextListModel &m) {
+            m.appendEntry(te(u"c"));
+            m.loadEntries({te(u"x")});
+        }) << false << 2;
+        QTest::newRow("change, then clear all") << F([](TextListModel &m) {
+            m.removeRowAt(0);
+            m.clearAll();
+        }) << false << 2;
+    }
+    void modifiedFlag()
+    {
+        QFETCH(ModelChange, change);
+        TextListModel model;
+        model.loadEntries({te(u"a"), te(u"b")});
+        QSignalSpy spy(&model, &TextListModel::modifiedChanged);
+        change(model);
+        QTEST(model.isModified(), "modified");
+        QTEST(int(spy.size()), "notices");
+        model.setModified(false);
+        QVERIFY(!model.isModified());
     }
 };
 

@@ -108,9 +108,7 @@ void ListCommands::clear()
         if (answer == Prompter::Answer::Cancel)
             return;
     }
-    // The kept entries become slots 0.. in row order; the slots left behind by
-    // earlier deletes go with the rebuild.
-    m_model.loadEntries(std::move(kept));
+    m_model.replaceEntries(std::move(kept));
     m_selection.clear();
     setLastClipText(QString());
     m_clipboard.clear();

@@ -44,7 +44,6 @@ MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard
     , m_selection(&m_model)
     , m_monitor(clipboard, m_model, m_selection, paths.rexFile,
                 ClipboardMonitor::Hooks{
-                    [this] { periodicSave(); },
                     [this] { call(m_hooks.showWindow); },
                     [this] { call(m_hooks.listChanged); },
                 })
@@ -57,9 +56,8 @@ void MainController::reset()
     m_model.clearAll();
     m_monitor.setLastClipText(QString());
     m_currentGroupNo = -1;
-    m_monitor.resetSaveElapsed();
+    call(m_hooks.restartSaveCount);
     m_monitor.history().clear();
-    m_savedContent.clear();
 }
 
 void MainController::setUpGroups()
@@ -73,10 +71,9 @@ void MainController::loadGroup(qint32 groupNo)
     m_clipboard.clear();
     m_selection.clear();
     m_model.clearAll();
-    m_monitor.setLastClipText(QString());
-    m_monitor.resetSaveElapsed();
+    m_monitor.resetForGroupLoad();
+    call(m_hooks.restartSaveCount);
     m_currentGroupNo = groupNo;
-    m_savedContent.clear();
     call(m_hooks.listChanged);
     if (groupNo < 0)
         return;
@@ -84,10 +81,6 @@ void MainController::loadGroup(qint32 groupNo)
     BusyCursor busy;
     const QString path = m_paths.groupFile(groupNo);
     GroupLoadResult result = loadGroupFile(path);
-    // After a failed read the original file has been set aside, so the next save
-    // may write what could be read; until then the periodic save must not skip.
-    if (result.status != GroupLoadResult::Status::Failed)
-        m_savedContent = serializeGroup(result.entries);
     const QString systemError = QStringLiteral("System error");
     if (!result.problems.isEmpty())
         m_prompter.message(parseProblemsMessage(result.problems, path), systemError,
@@ -95,12 +88,15 @@ void MainController::loadGroup(qint32 groupNo)
     if (result.status == GroupLoadResult::Status::Failed)
         m_prompter.message(loadFailureMessage(result, path), systemError, Prompter::Buttons::Ok);
     m_model.loadEntries(std::move(result.entries));
+    // After a failed read the original file has been set aside, and a group
+    // without a file gets one: either way the next save must write.
+    m_model.setModified(result.status != GroupLoadResult::Status::Loaded);
     call(m_hooks.listChanged);
 }
 
 bool MainController::saveGroup(SaveMode mode)
 {
-    m_monitor.resetSaveElapsed();
+    call(m_hooks.restartSaveCount);
     m_lastSaveError.clear();
     if (m_currentGroupNo < 0) {
         if (m_model.count() == 0)
@@ -108,21 +104,19 @@ bool MainController::saveGroup(SaveMode mode)
         m_lastSaveError = QStringLiteral("the texts in the list belong to no group");
         return false;
     }
-    const QList<TextEntry> entries = m_model.entriesInRowOrder();
-    QByteArray content = serializeGroup(entries);
-    if (mode == SaveMode::IfChanged && !m_savedContent.isNull() && content == m_savedContent)
+    if (mode == SaveMode::IfChanged && !m_model.isModified())
         return true;
 
     BusyCursor busy;
     const QString path = m_paths.groupFile(m_currentGroupNo);
     QString error;
-    if (!saveGroupFile(path, entries, &error)) {
+    if (!saveGroupFile(path, m_model.entriesInRowOrder(), &error)) {
         m_lastSaveError = QStringLiteral("cannot save %1: %2")
                               .arg(QDir::toNativeSeparators(path),
                                    error.isEmpty() ? QStringLiteral("unknown error") : error);
         return false;
     }
-    m_savedContent = std::move(content);
+    m_model.setModified(false);
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include "ui/groups/groupcommands.h"
 #include "ui/groups/grouphost.h"
 
-#include <QByteArray>
 #include <QItemSelectionModel>
 
 #include <functional>
@@ -29,6 +28,7 @@ public:
         std::function<void()> showWindow;     // a second copy asked for the window
         std::function<void()> stopTimer;
         std::function<void()> startTimer;
+        std::function<void()> restartSaveCount;           // SaveElapsedMs = 0
         std::function<void(bool saved)> periodicSaveDone; // after each periodic save
     };
 
@@ -56,22 +56,24 @@ public:
     // Empties the clipboard and the list, forgets the last clipboard text, then
     // reads the group's file into the list (a negative number leaves it empty).
     // The group becomes the current group. Values that cannot be parsed are
-    // reported as "System error" messages.
+    // reported as "System error" messages. The list counts as unchanged only when
+    // the file was read whole: a group without a file, or whose file was set
+    // aside, is written by the next save.
     void loadGroup(qint32 groupNo);
 
     enum class SaveMode
     {
+        IfChanged, // nothing is written while the rows are as last loaded or saved
         Always,
-        IfChanged, // the periodic save: nothing is written while the rows are as last loaded or
-                   // saved
     };
     // Writes the rows, top to bottom, to the current group's file. True when the
     // file holds them afterwards (or there is no group and nothing to keep);
-    // false with the file and the reason in lastSaveError().
-    bool saveGroup(SaveMode mode = SaveMode::Always);
+    // false with the file and the reason in lastSaveError(). IfChanged writes
+    // nothing while the rows are as last loaded or saved.
+    bool saveGroup(SaveMode mode = SaveMode::IfChanged);
     const QString &lastSaveError() const { return m_lastSaveError; }
-    // The save the capture timer asks for every two minutes; its outcome goes
-    // to the periodicSaveDone hook.
+    // The save that comes 120 s after a change; its outcome goes to the
+    // periodicSaveDone hook.
     void periodicSave();
 
     // Keeps only the protected and captioned rows ("StartupGroup" 2).
@@ -85,9 +87,9 @@ public:
     // GroupHost
     qint32 currentGroupNo() const override { return m_currentGroupNo; }
     void setCurrentGroupNo(qint32 groupNo) override { m_currentGroupNo = groupNo; }
-    bool saveCurrentGroup() override { return saveGroup(SaveMode::Always); }
+    bool saveCurrentGroup() override { return saveGroup(SaveMode::IfChanged); }
     QString saveError() const override { return m_lastSaveError; }
-    void resetSaveElapsed() override { m_monitor.resetSaveElapsed(); }
+    void resetSaveElapsed() override { call(m_hooks.restartSaveCount); }
     void loadCurrentGroup() override { loadGroup(m_currentGroupNo); }
     void stopTimer() override { call(m_hooks.stopTimer); }
     void startTimer() override { call(m_hooks.startTimer); }
@@ -110,7 +112,5 @@ private:
     ClipboardMonitor m_monitor;
     GroupCommands m_groups;
     qint32 m_currentGroupNo = -1;
-    // The file content as last loaded or saved; null when unknown.
-    QByteArray m_savedContent;
     QString m_lastSaveError;
 };

@@ -1,5 +1,6 @@
 #include "ui/main/mainwindow.h"
 
+#include "capture/capturescheduler.h"
 #include "platform/appicon.h"
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
@@ -32,7 +33,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 namespace {
 
@@ -67,8 +67,9 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
                                                         [this] { refreshListState(); },
                                                         [this] { refreshButtons(); },
                                                         [this] { showWindow(); },
-                                                        [this] { timMain->stop(); },
-                                                        [this] { timMain->start(); },
+                                                        [this] { m_capture->stop(); },
+                                                        [this] { m_capture->start(); },
+                                                        [this] { m_capture->restartSaveCount(); },
                                                         [this](bool saved) {
                                                             if (saved)
                                                                 m_periodicNotice->saved();
@@ -99,9 +100,9 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::kName.toString());
     setWindowIcon(m_env.icon);
-    timMain = new QTimer(this);
-    timMain->setObjectName(QStringLiteral("timMain"));
-    timMain->setInterval(ClipboardMonitor::kIntervalMs);
+    MainController &c = *m_controller;
+    m_capture = new CaptureScheduler(c.monitor(), c.clipboard(), c.model(), c.paths().rexFile,
+                                     CaptureScheduler::Hooks{[&c] { c.periodicSave(); }}, this);
     m_tray = new TrayIcon(m_env.icon, m_env.trayAvailable, this);
     m_popup = PopupMenu::build(this);
     buildControls();
@@ -120,8 +121,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::connectControls()
 {
-    connect(timMain, &QTimer::timeout, this,
-            [this] { m_controller->monitor().tick(chkAutoGet->isChecked()); });
+    connect(chkAutoGet, &QCheckBox::toggled, m_capture, &CaptureScheduler::setAutoGet);
     connect(chkTopPos, &QCheckBox::toggled, this, [this] { applyTopPos(); });
     connect(&m_controller->selection(), &QItemSelectionModel::selectionChanged, this,
             [this] { refreshButtons(); });
@@ -185,17 +185,18 @@ void MainWindow::load(const std::function<void()> &finishSplash)
 
     chkAutoGet->setChecked(settings.isEmpty(Setting::AutoGet) ||
                            settings.number(Setting::AutoGet) == 1);
+    m_capture->setAutoGet(chkAutoGet->isChecked());
     chkTopPos->setChecked(settings.isEmpty(Setting::TopPos) ||
                           settings.number(Setting::TopPos) == 1);
     applyTopPos();
     lstText->setFont(WindowSettings::listFont(settings, lstText->font()));
 
     c.setUpGroups();
-    timMain->stop();
+    m_capture->stop();
     c.loadGroup(c.currentGroupNo());
     if (settings.number(Setting::StartupGroup) == 2)
         c.removeUnkeptRows();
-    timMain->start();
+    m_capture->start();
     cobGroup->setVisible(true);
     if (settings.number(Setting::InTaskTray) == 1)
         addTrayIcon();
@@ -410,8 +411,7 @@ bool MainWindow::unload(ExitCause cause)
 {
     if (m_unloaded)
         return true;
-    m_controller->monitor().resetSaveElapsed();
-    timMain->stop();
+    m_capture->stop();
     bool groupSaved = false;
     const QStringList failures = saveEverything(&groupSaved);
     if (cause == ExitCause::User && !failures.isEmpty()) {
@@ -421,7 +421,7 @@ bool MainWindow::unload(ExitCause cause)
                             Prompter::Icon::Exclamation);
         if (!groupSaved) {
             // The user can make room and exit again; nothing is lost meanwhile.
-            timMain->start();
+            m_capture->start();
             return false;
         }
     }

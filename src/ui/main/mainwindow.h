@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class CaptureScheduler;
 class ClipboardAccess;
 class FilteredList;
 class ListCommands;
@@ -22,12 +23,11 @@ class QKeyEvent;
 class QLabel;
 class QListView;
 class QPushButton;
-class QTimer;
 class SearchField;
 class TrayIcon;
 
 // frmMain: the program's one window. It shows the current group's texts, feeds
-// them from the clipboard on its timer, stands in the tray while hidden and
+// them from the clipboard as it changes, stands in the tray while hidden and
 // saves everything when it unloads.
 class MainWindow : public QWidget
 {
@@ -169,7 +169,7 @@ private:
     QPushButton *btnClear = nullptr;
     QPushButton *btnUp = nullptr;
     QPushButton *btnDown = nullptr;
-    QTimer *timMain = nullptr;
+    CaptureScheduler *m_capture = nullptr; // owns timMain
     TrayIcon *m_tray = nullptr;
     PopupMenu m_popup;
     QList<TrayMenu::TextItem> m_trayItems; // behind the tray menu's text items, as last built

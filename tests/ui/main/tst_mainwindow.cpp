@@ -216,25 +216,35 @@ private slots:
         QCOMPARE(rig.settings.value(Setting::LastGroupNo), QStringLiteral("0"));
     }
 
-    void periodicSaveWritesOnlyChanges()
+    // A group is written only when it changed since it was loaded or saved: by
+    // the periodic save, a group switch or the exit. A group without a file gets one.
+    void savesOnlyAChangedGroup()
     {
         Rig rig;
         rig.writeGroup0({entry("a")});
-        MainController &c = rig.load().controller();
+        MainWindow &w = rig.load();
+        MainController &c = w.controller();
         rig.clipboard.put(QStringLiteral("copied"));
         c.loadGroup(0); // a load also empties the clipboard
         QCOMPARE(rig.clipboard.content, QString());
-        rig.takeSaved();
-        const int ticks = ClipboardMonitor::kSaveAfterMs / ClipboardMonitor::kIntervalMs + 1;
-        const auto runUntilSave = [&c, ticks] {
-            for (int t = 0; t < ticks; ++t)
-                c.monitor().tick(false);
-        };
-        runUntilSave(); // unchanged since the load
+        rig.takeSaved(); // from here on a file shows a write
+        auto *saveTimer = w.findChild<QTimer *>(QStringLiteral("timSave"));
+        saveTimer->setInterval(0);
+        QVERIFY(c.saveCurrentGroup());
+        QVERIFY(!saveTimer->isActive());
         QCOMPARE(rig.takeSaved(), QList<TextEntry>());
+
         c.model().appendEntry(entry("b"));
-        runUntilSave();
+        QTRY_VERIFY(QFile::exists(rig.paths.groupFile(0))); // the periodic save
         QCOMPARE(rig.takeSaved(), (QList<TextEntry>{entry("a"), entry("b")}));
+        c.model().swapRows(0, 1);
+        c.model().swapRows(0, 1); // changed, though it ends as it was
+        w.exitApp();
+        QCOMPARE(rig.takeSaved(), (QList<TextEntry>{entry("a"), entry("b")}));
+
+        Rig fresh; // no group file yet: the exit makes one
+        fresh.load().exitApp();
+        QVERIFY(QFile::exists(fresh.paths.groupFile(0)));
     }
 
     // The new-group row names no group to come back to.

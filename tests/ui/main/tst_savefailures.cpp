@@ -2,6 +2,7 @@
 // session manager's save and an exit by the system. Every case checks that what
 // was in memory is somewhere on disk or still in memory, and that the user, or
 // the log, was told.
+#include "capture/capturescheduler.h"
 #include "fakes/fakeclipboard.h"
 #include "fakes/fakeprompter.h"
 #include "platform/paths.h"
@@ -172,7 +173,7 @@ private slots:
         exitAsTheUserDoes();
         QCOMPARE(unloaded.size(), 0);
         QVERIFY(w.isVisible());
-        QVERIFY(w.findChild<QTimer *>(QStringLiteral("timMain"))->isActive());
+        QVERIFY(w.findChild<CaptureScheduler *>()->isRunning());
         QCOMPARE(rig.prompter.messages.size(), 1);
         const FakePrompter::Message told = rig.prompter.messages.first();
         QCOMPARE(told.title, QStringLiteral("System error"));
@@ -240,7 +241,7 @@ private slots:
         QCOMPARE(readGroup(rig.paths.groupFile(0)), kInMemory);
         QCOMPARE(unloaded.size(), 0);
         QVERIFY(w.isVisible());
-        QVERIFY(w.findChild<QTimer *>(QStringLiteral("timMain"))->isActive());
+        QVERIFY(w.findChild<CaptureScheduler *>()->isRunning());
 
         // The logout was cancelled; the user goes on copying.
         w.controller().model().appendEntry(entry(QStringLiteral("after the cancel")));

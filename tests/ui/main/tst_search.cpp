@@ -87,7 +87,7 @@ struct Rig
     void copied(const QString &text)
     {
         clipboard.put(text);
-        controller().monitor().tick(true);
+        controller().monitor().capture();
     }
 
     QTemporaryDir dir;
@@ -262,7 +262,7 @@ private slots:
         // monitor does not take the joined text back in.
         QTest::keyClick(rig.list(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(rig.clipboard.content, longText + QStringLiteral("\r\nthree"));
-        rig.controller().monitor().tick(true);
+        rig.controller().monitor().capture();
         QCOMPARE(rig.controller().model().count(), 3);
 
         rig.selectShown({0});
