@@ -294,6 +294,12 @@ QString IniFile::read(const QString &path, QStringView section, QStringView key)
     return cutToReadLimit(value);
 }
 
+bool IniFile::contains(const QString &path, QStringView section, QStringView key)
+{
+    IniDocument doc;
+    return loadDocument(path, &doc) && doc.contains(section, key);
+}
+
 bool IniFile::update(const QString &path, const std::function<void(IniDocument &)> &change)
 {
     IniDocument doc;

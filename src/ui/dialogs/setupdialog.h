@@ -10,12 +10,16 @@
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
+class QKeySequenceEdit;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QWidget;
 
-// The six [Setup] settings the user changes: the three confirmations, the tray
-// icon, and how the program starts. OK writes them all; Cancel writes nothing.
+// The [Setup] settings the user changes: the three confirmations, the tray
+// icon, how the program starts, and the desktop-wide key that shows the window.
+// OK writes the first six always and the key only when it was changed; Cancel
+// writes nothing.
 class SetupDialog : public QDialog
 {
     Q_OBJECT
@@ -41,6 +45,7 @@ private:
     QWidget *buildConfirmFrame();
     QWidget *buildTrayFrame();
     QWidget *buildStartupFrame();
+    QWidget *buildHotKeyFrame();
     void chainTabOrder();
     void readSettings();
     void writeSettings() const;
@@ -56,6 +61,10 @@ private:
     QGroupBox *Frame4 = nullptr;
     std::array<QRadioButton *, 3> optStartupGroup{};
     QButtonGroup *m_startupGroup = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    QLabel *lblHotKey = nullptr;
+    QKeySequenceEdit *txtHotKey = nullptr;
+    bool m_hotKeyChanged = false;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;
 

@@ -3,11 +3,13 @@
 #include "platform/appicon.h"
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
+#include "platform/globalshortcut.h"
 #include "platform/readmefile.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
 #include "ui/dialogs/twips.h"
 #include "ui/groups/groupselectormodel.h"
+#include "ui/main/hotkeybinding.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
@@ -51,6 +53,8 @@ MainWindow::Environment completed(MainWindow::Environment env)
         env.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     if (env.programFolder.isEmpty())
         env.programFolder = QCoreApplication::applicationDirPath();
+    if (!env.makeGlobalShortcut)
+        env.makeGlobalShortcut = [] { return createGlobalShortcut(); };
     return env;
 }
 
@@ -89,6 +93,8 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
     setWindowTitle(AppInfo::kName.toString());
     setWindowIcon(m_env.icon);
     buildControls();
+    m_hotKey =
+        new HotKeyBinding(m_env.makeGlobalShortcut(), m_controller->settings(), *m_prompter, this);
     connectControls();
 }
 
@@ -275,6 +281,7 @@ void MainWindow::connectControls()
     });
     connect(m_tray, &TrayIcon::openRequested, this, [this] { showWindow(); });
     connect(m_tray, &TrayIcon::exitRequested, this, [this] { exitApp(); });
+    connect(m_hotKey, &HotKeyBinding::activated, this, [this] { showFromShortcut(); });
 
     GroupCommands &groups = m_controller->groups();
     bindGroupSelector(cobGroup, &groups.selector(), [this, &groups](int row) {
@@ -325,6 +332,7 @@ void MainWindow::load(const std::function<void()> &finishSplash)
     cobGroup->setVisible(true);
     if (settings.number(Setting::InTaskTray) == 1)
         addTrayIcon();
+    m_hotKey->apply(HotKeyBinding::Reason::Startup);
     if (finishSplash)
         finishSplash();
     m_cobGroupReady = true;
@@ -405,6 +413,31 @@ void MainWindow::showWindow()
     activateWindow();
 }
 
+void MainWindow::showFromShortcut()
+{
+    if (m_unloaded)
+        return;
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        // A dialog is open: it is what the user comes back to.
+        showWindow();
+        modal->raise();
+        modal->activateWindow();
+        return;
+    }
+    if (isVisible() && !isMinimized() && isActiveWindow() && isTrayIconShown()) {
+        hide();
+        return;
+    }
+    showWindow();
+    openSearchForShortcut();
+}
+
+void MainWindow::openSearchForShortcut()
+{
+    // The list, where typing finds a row by its first letters.
+    lstText->setFocus(Qt::ShortcutFocusReason);
+}
+
 bool MainWindow::isTrayIconShown() const
 {
     return m_tray->isActive();
@@ -461,6 +494,7 @@ void MainWindow::openSetup()
         addTrayIcon();
     else
         removeTrayIcon();
+    m_hotKey->apply(HotKeyBinding::Reason::SettingsChanged);
 }
 
 void MainWindow::exitApp()

@@ -12,6 +12,8 @@
 #include <memory>
 
 class ClipboardAccess;
+class GlobalShortcut;
+class HotKeyBinding;
 class ListCommands;
 class Prompter;
 class QCheckBox;
@@ -37,6 +39,8 @@ public:
         std::function<bool()> trayAvailable; // default: the desktop's answer
         BrowserCommands::UrlOpener openUrl;  // default: the desktop's opener
         QString programFolder;               // default: the executable's folder
+        // The desktop-wide key; default: the desktop's own (createGlobalShortcut).
+        std::function<std::unique_ptr<GlobalShortcut>()> makeGlobalShortcut;
     };
 
     // With no prompter the window shows real dialogs of its own.
@@ -56,6 +60,11 @@ public:
 
     // Brings the window back: restored and shown when hidden or minimized, else raised.
     void showWindow();
+    // The global shortcut was pressed: the window comes up in front with the
+    // keyboard ready for a search; when it already is in front and the tray icon
+    // can bring it back, it goes away again.
+    void showFromShortcut();
+    const HotKeyBinding &hotKey() const { return *m_hotKey; }
     // The exit commands and the end of the session: the unload sequence, then the
     // window closes and unloaded() is emitted.
     void exitApp();
@@ -95,6 +104,8 @@ private:
     void updateMinimumSize();
     void rebuildTrayMenu();
     bool topMost() const;
+    // Where the keyboard goes when the global shortcut brings the window up.
+    void openSearchForShortcut();
 
     // Declared before the controller, which keeps a reference to the prompter.
     std::unique_ptr<Prompter> m_ownPrompter;
@@ -122,6 +133,7 @@ private:
     QPushButton *btnDown = nullptr;
     QTimer *timMain = nullptr;
     TrayIcon *m_tray = nullptr;
+    HotKeyBinding *m_hotKey = nullptr;
     PopupMenu m_popup;
     QList<TrayMenu::TextItem> m_trayItems; // behind the tray menu's text items, as last built
 
