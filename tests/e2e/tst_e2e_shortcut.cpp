@@ -225,7 +225,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop->run(QStringLiteral("xdotool"), find, {}, kTimeoutMs),
                                  kTimeoutMs);
         xdotool(QStringLiteral("search --sync --onlyvisible --name ^Global.shortcut$ "
-                               "windowfocus --sync key Return"));
+                               "windowfocus --sync"));
+        xdotool(QStringLiteral("key Return"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_desktop->run(QStringLiteral("xdotool"), find, {}, 2000),
                                  kTimeoutMs);
         QVERIFY(program.isRunning());

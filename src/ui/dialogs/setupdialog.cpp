@@ -170,8 +170,6 @@ QWidget *SetupDialog::buildHotKeyFrame()
         if (keys.count() > 1)
             txtHotKey->setKeySequence(QKeySequence(keys[0]));
     });
-    connect(txtHotKey, &QKeySequenceEdit::keySequenceChanged, this,
-            [this] { m_hotKeyChanged = true; });
 
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -241,9 +239,11 @@ void SetupDialog::readSettings()
     for (const auto &[box, key] : boxes)
         box->setChecked(m_settings.number(key) == 1);
     optStartupGroup[startupGroupOption(m_settings.value(Setting::StartupGroup))]->setChecked(true);
-    // A value that names no key shows empty; it stays in the file unless changed.
-    txtHotKey->setKeySequence(HotKeySetting::read(m_settings).key);
-    m_hotKeyChanged = false;
+    // A value that names no key shows empty, and OK confirms the field as shown.
+    const HotKeySetting hotKey = HotKeySetting::read(m_settings);
+    m_hotKeyShown = hotKey.key;
+    m_hotKeyUnreadable = !hotKey.readable;
+    txtHotKey->setKeySequence(m_hotKeyShown);
 }
 
 void SetupDialog::writeSettings() const
@@ -256,7 +256,8 @@ void SetupDialog::writeSettings() const
     m_settings.setFlag(Setting::StartupState, chkStartupState->isChecked());
     if (const int option = m_startupGroup->checkedId(); option >= 0)
         m_settings.setValue(Setting::StartupGroup, qint64(option));
-    if (m_hotKeyChanged)
+    // Left alone, a missing key stays missing and so keeps following the default.
+    if (m_hotKeyUnreadable || txtHotKey->keySequence() != m_hotKeyShown)
         HotKeySetting::write(m_settings, txtHotKey->keySequence());
 }
 

@@ -3,6 +3,7 @@
 #include "settings/settingskeys.h"
 
 #include <QDialog>
+#include <QKeySequence>
 #include <QStringView>
 
 #include <array>
@@ -18,8 +19,9 @@ class QWidget;
 
 // The [Setup] settings the user changes: the three confirmations, the tray
 // icon, how the program starts, and the desktop-wide key that shows the window.
-// OK writes the first six always and the key only when it was changed; Cancel
-// writes nothing.
+// OK writes the first six always and the key only when it was changed (or the
+// stored one named no key, which the empty field then replaces); Cancel writes
+// nothing.
 class SetupDialog : public QDialog
 {
     Q_OBJECT
@@ -64,7 +66,8 @@ private:
     QGroupBox *Frame5 = nullptr;
     QLabel *lblHotKey = nullptr;
     QKeySequenceEdit *txtHotKey = nullptr;
-    bool m_hotKeyChanged = false;
+    QKeySequence m_hotKeyShown; // as read; OK writes the field only when it differs
+    bool m_hotKeyUnreadable = false;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;
 
