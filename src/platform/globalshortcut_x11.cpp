@@ -116,14 +116,24 @@ quint16 modifierMaskOf(xcb_connection_t *c, const KeyboardMap &map,
 
 } // namespace
 
+namespace {
+// Qt's own connection; null off X11. The offscreen platform answers to the X11
+// interface too, with no connection behind it.
+xcb_connection_t *qtConnection()
+{
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+} // namespace
+
 X11GlobalShortcut::X11GlobalShortcut(QObject *parent)
     : GlobalShortcut(parent)
+    , m_connection(qtConnection())
 {
-    if (auto *x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        m_connection = x11->connection();
-        const xcb_setup_t *setup = xcb_get_setup(m_connection);
-        m_root = xcb_setup_roots_iterator(setup).data->root;
+    if (m_connection) {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 }
@@ -137,7 +147,7 @@ X11GlobalShortcut::~X11GlobalShortcut()
 
 bool X11GlobalShortcut::isAvailable()
 {
-    return qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return qtConnection() != nullptr;
 }
 
 bool X11GlobalShortcut::setKey(const QKeySequence &key)

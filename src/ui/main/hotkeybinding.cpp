@@ -25,9 +25,10 @@ HotKeyBinding::~HotKeyBinding() = default;
 void HotKeyBinding::apply(Reason reason)
 {
     const HotKeySetting setting = HotKeySetting::read(m_settings);
-    // Taken again only when it changed, or to try once more what failed.
+    // Taken again only when it changed, or when another program held it: that
+    // one may have ended since. A desktop that had none still has none.
     if (reason == Reason::SettingsChanged && m_everApplied && setting.stored == m_applied &&
-        m_shortcut->failure() == GlobalShortcut::Failure::None)
+        m_shortcut->failure() != GlobalShortcut::Failure::Taken)
         return;
     m_everApplied = true;
     m_applied = setting.stored;

@@ -186,6 +186,7 @@ private slots:
         rig.changeInSettings(QStringLiteral("Ctrl+Alt+B"));
         QCOMPARE(rig.messageTexts().size(), 1);
         QVERIFY(rig.messageTexts().constFirst().contains(u"No global shortcuts here."));
+        rig.changeInSettings(QStringLiteral("Ctrl+Alt+B")); // said once is enough
         rig.changeInSettings(QStringLiteral(""));
         QCOMPARE(rig.messageTexts().size(), 1); // none asked for, nothing to say
     }
