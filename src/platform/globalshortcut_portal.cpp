@@ -66,8 +66,9 @@ PortalGlobalShortcut::PortalGlobalShortcut(const QDBusConnection &bus, QObject *
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcutList>();
-    m_bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
-                  SLOT(portalActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    if (!m_bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
+                       SLOT(portalActivated(QDBusMessage))))
+        qCWarning(lcShortcut) << "no connection to the portal's Activated signal";
 }
 
 PortalGlobalShortcut::~PortalGlobalShortcut()
@@ -189,15 +190,17 @@ void PortalGlobalShortcut::shortcutsBound(uint response, const QVariantMap &resu
         return;
     }
     PortalShortcutList bound;
-    results.value(QStringLiteral("shortcuts")).value<QDBusArgument>() >> bound;
+    if (results.contains(QStringLiteral("shortcuts")))
+        bound = qdbus_cast<PortalShortcutList>(results.value(QStringLiteral("shortcuts")));
     qCDebug(lcShortcut) << "the portal bound" << bound.size() << "shortcut(s) for" << name;
 }
 
-void PortalGlobalShortcut::portalActivated(const QDBusObjectPath &session,
-                                           const QString &shortcutId, qulonglong /*timestamp*/,
-                                           const QVariantMap & /*options*/)
+void PortalGlobalShortcut::portalActivated(const QDBusMessage &signal)
 {
-    if (!m_session.isEmpty() && session.path() == m_session && shortcutId == kShortcutId)
+    // Activated(o session, s shortcut id, t timestamp, a{sv} options)
+    const QList<QVariant> args = signal.arguments();
+    const QString session = objectPathOf(args.value(0));
+    if (!m_session.isEmpty() && session == m_session && args.value(1).toString() == kShortcutId)
         emit activated();
 }
 

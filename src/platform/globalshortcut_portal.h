@@ -3,9 +3,8 @@
 #include "platform/globalshortcut.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QVariantMap>
-
-class QDBusObjectPath;
 
 // A key bound through the desktop portal's GlobalShortcuts interface, the way a
 // Wayland desktop lets programs have one. The portal answers later: it may ask
@@ -33,8 +32,7 @@ public:
 private slots:
     void sessionCreated(uint response, const QVariantMap &results);
     void shortcutsBound(uint response, const QVariantMap &results);
-    void portalActivated(const QDBusObjectPath &session, const QString &shortcutId,
-                         qulonglong timestamp, const QVariantMap &options);
+    void portalActivated(const QDBusMessage &signal);
 
 private:
     // Calls a portal method whose answer comes as a Response signal on a request
