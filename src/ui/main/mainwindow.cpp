@@ -434,7 +434,8 @@ void MainWindow::showFromShortcut()
 
 void MainWindow::openSearchForShortcut()
 {
-    // The list, where typing finds a row by its first letters.
+    // The list, where typing finds a row by its first letters. A search field
+    // opens here once the window has one.
     lstText->setFocus(Qt::ShortcutFocusReason);
 }
 
