@@ -13,7 +13,7 @@ CMAKE          ?= cmake
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
                 fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file \
-                imagemagick openbox python3
+                imagemagick openbox python3 dbus-daemon
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 

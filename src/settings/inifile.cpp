@@ -480,6 +480,12 @@ QString IniFile::read(const QString &path, QStringView section, QStringView key)
     return IniSnapshot::read(path).value(section, key);
 }
 
+bool IniFile::contains(const QString &path, QStringView section, QStringView key)
+{
+    IniDocument doc;
+    return loadDocument(path, &doc, nullptr) && doc.contains(section, key);
+}
+
 bool IniFile::update(const QString &path, const std::function<void(IniDocument &)> &change,
                      QString *error, IniDocument *written)
 {

@@ -99,6 +99,8 @@ class IniFile
 {
 public:
     static QString read(const QString &path, QStringView section, QStringView key);
+    // True when the file has the key, even with an empty value.
+    static bool contains(const QString &path, QStringView section, QStringView key);
     static bool write(const QString &path, QStringView section, QStringView key, QStringView value);
     static bool removeKey(const QString &path, QStringView section, QStringView key);
     static bool removeSection(const QString &path, QStringView section);

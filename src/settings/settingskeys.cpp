@@ -71,6 +71,11 @@ double Settings::number(const SettingKey &key) const
     return leadingNumber(value(key));
 }
 
+bool Settings::contains(const SettingKey &key) const
+{
+    return IniFile::contains(m_path, key.section, key.key);
+}
+
 bool Settings::isEmpty(const SettingKey &key) const
 {
     return trimBlanks(value(key)).isEmpty();

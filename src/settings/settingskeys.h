@@ -33,6 +33,9 @@ inline constexpr SettingKey InTaskTray{kSetup, u"In_TaskTray", u"1"};
 inline constexpr SettingKey StartupState{kSetup, u"StartupState", u"0"};
 inline constexpr SettingKey StartupGroup{kSetup, u"StartupGroup", u"0"};
 inline constexpr SettingKey LastGroupNo{kSetup, u"LastGroupNo", {}};
+// The desktop-wide key that brings the window up. Absent: the default key;
+// present but blank: none. So it is never among the start-up defaults.
+inline constexpr SettingKey HotKey{kSetup, u"HotKey", {}};
 
 inline constexpr SettingKey Width{kWindowSize, u"Width", {}};
 inline constexpr SettingKey Height{kWindowSize, u"Height", {}};
@@ -91,6 +94,8 @@ public:
 
     // The value's leading number, 0 when there is none.
     double number(const SettingKey &key) const;
+    // True when the file has the key, whatever its value.
+    bool contains(const SettingKey &key) const;
     // True when the value is blank after trimming.
     bool isEmpty(const SettingKey &key) const;
     // Confirmations ask only when the value is exactly "1" (so "1.0" does not ask).

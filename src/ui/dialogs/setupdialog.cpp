@@ -2,12 +2,16 @@
 
 #include "settings/number.h"
 #include "ui/dialogs/dialogsupport.h"
+#include "ui/dialogs/hotkeysetting.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequenceEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -16,7 +20,8 @@
 
 namespace {
 // Design sizes in pixels (15 twips each).
-constexpr QSize kDesignClient{525, 335};
+// The design's 525 x 335, with room for the global shortcut's frame.
+constexpr QSize kDesignClient{525, 385};
 constexpr QSize kButtonSize{97, 25};
 constexpr int kButtonGap = 15;
 constexpr int kConfirmIndent = 24; // check boxes in "Confirming Dialog"
@@ -81,6 +86,7 @@ void SetupDialog::buildControls()
     column->addWidget(buildConfirmFrame());
     column->addWidget(buildTrayFrame());
     column->addWidget(buildStartupFrame());
+    column->addWidget(buildHotKeyFrame());
     column->addStretch(1);
     column->addLayout(buttons);
 
@@ -147,6 +153,32 @@ QWidget *SetupDialog::buildStartupFrame()
     return Frame3;
 }
 
+QWidget *SetupDialog::buildHotKeyFrame()
+{
+    Frame5 = makeFrame("Frame5", QStringLiteral("Global shortcut"), this);
+    lblHotKey = new QLabel(QStringLiteral("Show the window from anywhere with"), Frame5);
+    lblHotKey->setObjectName(QStringLiteral("lblHotKey"));
+    txtHotKey = new QKeySequenceEdit(Frame5);
+    txtHotKey->setObjectName(QStringLiteral("txtHotKey"));
+    txtHotKey->setToolTip(QStringLiteral("press the keys; clear the field to have none"));
+    txtHotKey->setClearButtonEnabled(true);
+    lblHotKey->setBuddy(txtHotKey);
+    txtHotKey->installEventFilter(this); // Tab leaves the field instead of being recorded
+    // A desktop-wide key is one combination; the edit would take up to four.
+    connect(txtHotKey, &QKeySequenceEdit::editingFinished, this, [this] {
+        const QKeySequence keys = txtHotKey->keySequence();
+        if (keys.count() > 1)
+            txtHotKey->setKeySequence(QKeySequence(keys[0]));
+    });
+
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(lblHotKey);
+    row->addWidget(txtHotKey, 1);
+    frameLayout(Frame5, kIndent)->addLayout(row);
+    return Frame5;
+}
+
 void SetupDialog::chainTabOrder()
 {
     // Buttons first, then the boxes; the options run from the last to the first.
@@ -159,13 +191,24 @@ void SetupDialog::chainTabOrder()
                               chkStartupState,
                               optStartupGroup[2],
                               optStartupGroup[1],
-                              optStartupGroup[0]};
+                              optStartupGroup[0],
+                              txtHotKey};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
 }
 
 bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == txtHotKey && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab &&
+                               !key->modifiers().testFlag(Qt::ShiftModifier));
+            return true;
+        }
+    }
     // Tab enters the options at the selected one, as arrow keys move between them.
     if (event->type() == QEvent::FocusIn) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
@@ -196,6 +239,11 @@ void SetupDialog::readSettings()
     for (const auto &[box, key] : boxes)
         box->setChecked(m_settings.number(key) == 1);
     optStartupGroup[startupGroupOption(m_settings.value(Setting::StartupGroup))]->setChecked(true);
+    // A value that names no key shows empty, and OK confirms the field as shown.
+    const HotKeySetting hotKey = HotKeySetting::read(m_settings);
+    m_hotKeyShown = hotKey.key;
+    m_hotKeyUnreadable = !hotKey.readable;
+    txtHotKey->setKeySequence(m_hotKeyShown);
 }
 
 void SetupDialog::writeSettings() const
@@ -209,6 +257,9 @@ void SetupDialog::writeSettings() const
     if (const int option = m_startupGroup->checkedId(); option >= 0)
         batch.setValue(Setting::StartupGroup, qint64(option));
     batch.commit();
+    // Left alone, a missing key stays missing and so keeps following the default.
+    if (m_hotKeyUnreadable || txtHotKey->keySequence() != m_hotKeyShown)
+        HotKeySetting::write(m_settings, txtHotKey->keySequence());
 }
 
 void SetupDialog::accept()

@@ -3,6 +3,7 @@
 #include "settings/settingskeys.h"
 
 #include <QDialog>
+#include <QKeySequence>
 #include <QStringView>
 
 #include <array>
@@ -10,12 +11,17 @@
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
+class QKeySequenceEdit;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QWidget;
 
-// The six [Setup] settings the user changes: the three confirmations, the tray
-// icon, and how the program starts. OK writes them all; Cancel writes nothing.
+// The [Setup] settings the user changes: the three confirmations, the tray
+// icon, how the program starts, and the desktop-wide key that shows the window.
+// OK writes the first six always and the key only when it was changed (or the
+// stored one named no key, which the empty field then replaces); Cancel writes
+// nothing.
 class SetupDialog : public QDialog
 {
     Q_OBJECT
@@ -41,6 +47,7 @@ private:
     QWidget *buildConfirmFrame();
     QWidget *buildTrayFrame();
     QWidget *buildStartupFrame();
+    QWidget *buildHotKeyFrame();
     void chainTabOrder();
     void readSettings();
     void writeSettings() const;
@@ -56,6 +63,11 @@ private:
     QGroupBox *Frame4 = nullptr;
     std::array<QRadioButton *, 3> optStartupGroup{};
     QButtonGroup *m_startupGroup = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    QLabel *lblHotKey = nullptr;
+    QKeySequenceEdit *txtHotKey = nullptr;
+    QKeySequence m_hotKeyShown; // as read; OK writes the field only when it differs
+    bool m_hotKeyUnreadable = false;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;
 

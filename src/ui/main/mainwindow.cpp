@@ -4,6 +4,7 @@
 #include "platform/appicon.h"
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
+#include "platform/globalshortcut.h"
 #include "platform/readmefile.h"
 #include "platform/screens.h"
 #include "settings/settingskeys.h"
@@ -11,6 +12,7 @@
 #include "ui/dialogs/dialogsupport.h"
 #include "ui/groups/groupselectormodel.h"
 #include "ui/main/filteredlist.h"
+#include "ui/main/hotkeybinding.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
@@ -46,6 +48,8 @@ MainWindow::Environment completed(MainWindow::Environment env)
         env.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     if (env.programFolder.isEmpty())
         env.programFolder = QCoreApplication::applicationDirPath();
+    if (!env.makeGlobalShortcut)
+        env.makeGlobalShortcut = [] { return createGlobalShortcut(); };
     return env;
 }
 
@@ -106,6 +110,8 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
     m_tray = new TrayIcon(m_env.icon, m_env.trayAvailable, this);
     m_popup = PopupMenu::build(this);
     buildControls();
+    m_hotKey =
+        new HotKeyBinding(m_env.makeGlobalShortcut(), m_controller->settings(), *m_prompter, this);
     connectControls();
     connectSearch();
 }
@@ -148,6 +154,7 @@ void MainWindow::connectControls()
     });
     connect(m_tray, &TrayIcon::openRequested, this, [this] { showWindow(); });
     connect(m_tray, &TrayIcon::exitRequested, this, [this] { exitApp(); });
+    connect(m_hotKey, &HotKeyBinding::activated, this, [this] { showFromShortcut(); });
 
     GroupCommands &groups = m_controller->groups();
     bindGroupSelector(cobGroup, &groups.selector(), [this, &groups](int row) {
@@ -200,6 +207,7 @@ void MainWindow::load(const std::function<void()> &finishSplash)
     cobGroup->setVisible(true);
     if (settings.number(Setting::InTaskTray) == 1)
         addTrayIcon();
+    m_hotKey->apply(HotKeyBinding::Reason::Startup);
     if (finishSplash)
         finishSplash();
     m_cobGroupReady = true;
@@ -283,6 +291,31 @@ void MainWindow::showWindow()
     activateWindow();
 }
 
+void MainWindow::showFromShortcut()
+{
+    if (m_unloaded)
+        return;
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        // A dialog is open: it is what the user comes back to.
+        showWindow();
+        modal->raise();
+        modal->activateWindow();
+        return;
+    }
+    if (isVisible() && !isMinimized() && isActiveWindow() && isTrayIconShown()) {
+        hide();
+        return;
+    }
+    showWindow();
+    openSearchForShortcut();
+}
+
+void MainWindow::openSearchForShortcut()
+{
+    // Whoever calls the window up from elsewhere is looking for a text.
+    openSearch();
+}
+
 bool MainWindow::isTrayIconShown() const
 {
     return m_tray->isActive();
@@ -339,6 +372,7 @@ void MainWindow::openSetup()
         addTrayIcon();
     else
         removeTrayIcon();
+    m_hotKey->apply(HotKeyBinding::Reason::SettingsChanged);
 }
 
 bool MainWindow::exitApp(ExitCause cause)

@@ -15,6 +15,8 @@
 class CaptureScheduler;
 class ClipboardAccess;
 class FilteredList;
+class GlobalShortcut;
+class HotKeyBinding;
 class ListCommands;
 class Prompter;
 class QCheckBox;
@@ -41,6 +43,8 @@ public:
         std::function<bool()> trayAvailable; // default: the desktop's answer
         BrowserCommands::UrlOpener openUrl;  // default: the desktop's opener
         QString programFolder;               // default: the executable's folder
+        // The desktop-wide key; default: the desktop's own (createGlobalShortcut).
+        std::function<std::unique_ptr<GlobalShortcut>()> makeGlobalShortcut;
     };
 
     // With no prompter the window shows real dialogs of its own.
@@ -60,6 +64,11 @@ public:
 
     // Brings the window back: restored and shown when hidden or minimized, else raised.
     void showWindow();
+    // The global shortcut was pressed: the window comes up in front with the
+    // keyboard ready for a search; when it already is in front and the tray icon
+    // can bring it back, it goes away again.
+    void showFromShortcut();
+    const HotKeyBinding &hotKey() const { return *m_hotKey; }
     // Who asked the program to end: the user (the exit commands, closing the
     // window without a tray icon), or the system (a signal, the end of the
     // session), which will not wait for a failed save to be mended.
@@ -142,6 +151,8 @@ private:
     bool topMost() const;
     QStringList saveEverything(bool *groupSaved);
     void answerSystemSaveFailure(const QStringList &failures, bool groupSaved);
+    // Where the keyboard goes when the global shortcut brings the window up.
+    void openSearchForShortcut();
 
     // Declared before the controller, which keeps a reference to the prompter.
     std::unique_ptr<Prompter> m_ownPrompter;
@@ -171,6 +182,7 @@ private:
     QPushButton *btnDown = nullptr;
     CaptureScheduler *m_capture = nullptr; // owns timMain
     TrayIcon *m_tray = nullptr;
+    HotKeyBinding *m_hotKey = nullptr;
     PopupMenu m_popup;
     QList<TrayMenu::TextItem> m_trayItems; // behind the tray menu's text items, as last built
 

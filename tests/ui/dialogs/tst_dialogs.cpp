@@ -2,6 +2,7 @@
 #include "fakes/fakeprompter.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/edittextdialog.h"
+#include "ui/dialogs/hotkeysetting.h"
 #include "ui/dialogs/nameddialog.h"
 #include "ui/dialogs/setupdialog.h"
 #include "ui/dialogs/storedgeometry.h"
@@ -232,6 +233,99 @@ private slots:
         // Any other group number starts with the default group.
         for (const auto &[value, option] : {std::pair(u"3", 1), std::pair(u"-1", 1)})
             QCOMPARE(SetupDialog::startupGroupOption(value), option);
+    }
+
+    // The stored global shortcut: absent means the default, blank means none, and
+    // a value that names no key is told apart from none.
+    void hotKeySetting_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: no key in the file
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<QString>("key"); // portable form, "" for none
+        QTest::newRow("absent") << QString() << true << "Ctrl+Alt+V";
+        QTest::newRow("empty") << "" << true << "";
+        QTest::newRow("blank") << "   " << true << "";
+        QTest::newRow("trimmed") << " Ctrl+Shift+F12 " << true << "Ctrl+Shift+F12";
+        QTest::newRow("any case") << "ctrl+alt+v" << true << "Ctrl+Alt+V";
+        QTest::newRow("meta") << "Meta+Space" << true << "Meta+Space";
+        QTest::newRow("unknown word") << "Ctrl+Bogus" << false << "";
+        QTest::newRow("nonsense") << "+++" << false << "";
+    }
+    void hotKeySetting()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, readable);
+        QFETCH(QString, key);
+        if (!stored.isNull())
+            m_settings.setValue(Setting::HotKey, stored);
+        const HotKeySetting setting = HotKeySetting::read(m_settings);
+        QCOMPARE(setting.readable, readable);
+        QCOMPARE(setting.key.toString(QKeySequence::PortableText), key);
+        QCOMPARE(setting.stored, stored.isNull() ? QStringLiteral("Ctrl+Alt+V") : stored);
+        // What is written reads back as the same key.
+        QVERIFY(HotKeySetting::write(m_settings, setting.key));
+        QCOMPARE(HotKeySetting::read(m_settings).key, setting.key);
+        QVERIFY(m_settings.contains(Setting::HotKey));
+    }
+
+    // The settings dialog's key field: OK writes the key only when it was changed,
+    // so a file without it keeps following the default; a value that names no key
+    // shows as none, and OK confirms that.
+    void setupHotKey_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: no key in the file
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("typed");   // "clear": the clear button; "": nothing
+        QTest::addColumn<QString>("written"); // null: the file keeps what it had
+        // clang-format off
+        QTest::newRow("default kept") << QString() << "Ctrl+Alt+V" << "" << QString();
+        QTest::newRow("none kept") << "" << "" << "" << QString();
+        QTest::newRow("unreadable confirmed as none") << "Ctrl+Bogus" << "" << "" << "";
+        QTest::newRow("new key") << QString() << "Ctrl+Alt+V" << "Ctrl+Shift+K" << "Ctrl+Shift+K";
+        QTest::newRow("cleared") << "Alt+F2" << "Alt+F2" << "clear" << "";
+        QTest::newRow("unreadable replaced") << "Ctrl+Bogus" << "" << "Meta+V" << "Meta+V";
+        // clang-format on
+    }
+    void setupHotKey()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        if (!stored.isNull())
+            m_settings.setValue(Setting::HotKey, stored);
+        SetupDialog dialog(nullptr, m_settings, false);
+        showActive(&dialog);
+        auto *edit = child<QKeySequenceEdit>(&dialog, "txtHotKey");
+        QCOMPARE(edit->keySequence().toString(QKeySequence::PortableText), shown);
+        if (typed == u"clear") {
+            edit->clear();
+        } else if (!typed.isEmpty()) {
+            const QKeyCombination key = QKeySequence(typed)[0];
+            QTest::keyClick(edit, key.key(), key.keyboardModifiers());
+        }
+        click(&dialog, "btnOK");
+        if (written.isNull()) {
+            QCOMPARE(m_settings.contains(Setting::HotKey), !stored.isNull());
+            QCOMPARE(m_settings.value(Setting::HotKey), stored.isNull() ? QString() : stored);
+        } else {
+            QCOMPARE(m_settings.value(Setting::HotKey), written);
+        }
+    }
+
+    // The field takes one combination: a second one pressed replaces nothing but
+    // is dropped, and Cancel writes nothing.
+    void setupHotKeyOneCombination()
+    {
+        SetupDialog dialog(nullptr, m_settings, false);
+        showActive(&dialog);
+        auto *edit = child<QKeySequenceEdit>(&dialog, "txtHotKey");
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+        QTRY_COMPARE(edit->keySequence(), QKeySequence(QStringLiteral("Ctrl+Alt+J")));
+        click(&dialog, "btnCancel");
+        QVERIFY(!m_settings.contains(Setting::HotKey));
     }
 
     void about()

@@ -1,0 +1,3 @@
+#include "platform/shortcutlog.h"
+
+Q_LOGGING_CATEGORY(lcShortcut, "pastebasket.shortcut", QtWarningMsg)
