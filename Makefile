@@ -3,7 +3,9 @@
 # Also: `make install` / `make uninstall` (PREFIX, default /usr/local; DESTDIR is
 # honoured), `make package` (a Debian package from the release build),
 # `make package-test` (checks that package), `make icons` (redraws the PNGs) and
-# `make demo` (takes the pictures in docs/screenshots/ from the release build).
+# `make demo` (takes the pictures in docs/screenshots/ from the release build)
+# and `make fuzz` (builds the fuzzing harnesses with clang and runs each for
+# FUZZ_SECONDS, FUZZ_JOBS at a time).
 
 BUILD_DIR      ?= build/release
 TEST_BUILD_DIR ?= build/test
@@ -14,10 +16,15 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
                 libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
                 fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file \
                 imagemagick openbox
+# Only `make fuzz` needs these: libFuzzer comes with clang's runtime libraries.
+FUZZ_DEB_PACKAGES := clang-14 libclang-rt-14-dev
+FUZZ_BUILD_DIR ?= build/fuzz
+FUZZ_SECONDS   ?= 60
+FUZZ_JOBS      ?= 1
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench clean install uninstall package package-test icons demo
+.PHONY: all deps build run test bench fuzz clean install uninstall package package-test icons demo
 
 all: build
 
@@ -56,6 +63,13 @@ bench: deps
 	  -DBUILD_TESTING=OFF -DPASTEBASKET_BENCH=ON
 	$(CMAKE) --build build/bench
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+fuzz:
+	$(MAKE) deps DEB_PACKAGES="$(DEB_PACKAGES) $(FUZZ_DEB_PACKAGES)"
+	$(CMAKE) -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DPASTEBASKET_FUZZ=ON -DBUILD_TESTING=OFF
+	$(CMAKE) --build $(FUZZ_BUILD_DIR) --target fuzz_harnesses
+	bash fuzz/run.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS)
 
 # CPack's own installs overwrite install_manifest.txt with its paths, so the list
 # of what `make install` wrote is kept apart, for `make uninstall`. The manifest

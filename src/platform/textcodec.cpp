@@ -30,8 +30,16 @@ QString decodeFileText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
+    if (!utf8.hasError()) {
+        // The decoder drops one byte-order mark; a second one (an editor that
+        // added its own) would otherwise be dropped by the next read after a
+        // save, so what a file holds would change with every save.
+        qsizetype marks = 0;
+        while (marks < text.size() && text.at(marks) == QChar::ByteOrderMark)
+            ++marks;
+        text.remove(0, marks);
         return text;
+    }
     return decodeWindows1252(bytes);
 }
 

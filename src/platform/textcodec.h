@@ -6,7 +6,8 @@
 
 // The program's files are UTF-8 without a byte-order mark. Files from older
 // installations were written in the Windows-1252 code page: a file that is not
-// valid UTF-8 is read as Windows-1252 so that such data still loads.
+// valid UTF-8 is read as Windows-1252 so that such data still loads. Byte-order
+// marks at the start of a UTF-8 file are not part of its text.
 QString decodeFileText(const QByteArray &bytes);
 QByteArray encodeFileText(QStringView text);
 
