@@ -55,6 +55,27 @@ Read read(QBuffer *device, GroupLoadResult::Status expected)
     return r;
 }
 
+// Reading from a device gives what parsing the bytes gives; a read error halfway
+// keeps only records of lines read whole, and for a file in one encoding
+// throughout, exactly the first records of the whole file.
+void checkDeviceReads(const QByteArray &bytes, const Read &parsed)
+{
+    QBuffer whole;
+    whole.setData(bytes);
+    const Read fromDevice = read(&whole, GroupLoadResult::Status::Loaded);
+    FUZZ_CHECK(fromDevice.entries == parsed.entries);
+    FUZZ_CHECK(fromDevice.reports == parsed.reports);
+
+    FailingBuffer failing(bytes.size() / 2);
+    failing.setData(bytes);
+    const Read cut = read(&failing, GroupLoadResult::Status::Failed);
+    FUZZ_CHECK(cut.entries.size() <= parsed.entries.size());
+    if (QByteArrayView(bytes).isValidUtf8()) {
+        FUZZ_CHECK(cut.entries == parsed.entries.first(cut.entries.size()));
+        FUZZ_CHECK(cut.reports == parsed.reports.first(cut.reports.size()));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -64,22 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Every record comes from a line holding "=".
     FUZZ_CHECK(parsed.entries.size() <= bytes.count('='));
 
-    QBuffer whole;
-    whole.setData(bytes);
-    const Read fromDevice = read(&whole, GroupLoadResult::Status::Loaded);
-    FUZZ_CHECK(fromDevice.entries == parsed.entries);
-    FUZZ_CHECK(fromDevice.reports == parsed.reports);
-
-    // A read error halfway: only records of lines read whole, and for a file in
-    // one encoding throughout, exactly the first records of the whole file.
-    FailingBuffer failing(qint64(size / 2));
-    failing.setData(bytes);
-    const Read cut = read(&failing, GroupLoadResult::Status::Failed);
-    FUZZ_CHECK(cut.entries.size() <= parsed.entries.size());
-    if (QByteArrayView(bytes).isValidUtf8()) {
-        FUZZ_CHECK(cut.entries == parsed.entries.first(cut.entries.size()));
-        FUZZ_CHECK(cut.reports == parsed.reports.first(cut.reports.size()));
-    }
+    // A read from a device takes a buffer of a megabyte, which the sanitizers make
+    // slow to come by: one input in four goes through the devices as well.
+    if (size % 4 == 0)
+        checkDeviceReads(bytes, parsed);
 
     // Saved and read again: the records with a text, unchanged and without errors.
     QList<TextEntry> kept;
