@@ -5,7 +5,7 @@
 # `make package-test` (checks that package), `make icons` (redraws the PNGs) and
 # `make demo` (takes the pictures in docs/screenshots/ from the release build)
 # and `make fuzz` (builds the fuzzing harnesses with clang and runs each for
-# FUZZ_SECONDS, FUZZ_JOBS at a time).
+# FUZZ_SECONDS, FUZZ_JOBS at a time; FUZZ_HARNESSES picks some).
 
 BUILD_DIR      ?= build/release
 TEST_BUILD_DIR ?= build/test
@@ -21,6 +21,7 @@ FUZZ_DEB_PACKAGES := clang-14 libclang-rt-14-dev
 FUZZ_BUILD_DIR ?= build/fuzz
 FUZZ_SECONDS   ?= 60
 FUZZ_JOBS      ?= 1
+FUZZ_HARNESSES ?=
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -69,7 +70,7 @@ fuzz:
 	$(CMAKE) -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
 	  -DPASTEBASKET_FUZZ=ON -DBUILD_TESTING=OFF
 	$(CMAKE) --build $(FUZZ_BUILD_DIR) --target fuzz_harnesses
-	bash fuzz/run.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+	bash fuzz/run.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_HARNESSES)
 
 # CPack's own installs overwrite install_manifest.txt with its paths, so the list
 # of what `make install` wrote is kept apart, for `make uninstall`. The manifest

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs every harness for a set time over its corpus, at most JOBS at once.
-# Usage: fuzz/run.sh <build folder> [seconds per harness] [jobs]
+# Runs harnesses for a set time over their corpora, at most JOBS at once.
+# Usage: fuzz/run.sh <build folder> [seconds per harness] [jobs] [harness...]
+# Inputs may reach 4 kB at once (no slow growth of their length): the slower
+# harnesses would otherwise spend a short run on inputs of a few lines.
 # New inputs go to <build folder>/fuzz/corpus/<harness>, beside the kept corpus
 # fuzz/corpus/<harness>; an input that breaks a harness is written into the kept
 # corpus (crash-*, leak-*, timeout-*), so that the replay test keeps it. The log of
@@ -9,17 +11,19 @@ set -u
 build=${1:?build folder}
 seconds=${2:-60}
 jobs=${3:-1}
+shift $(($# < 3 ? $# : 3))
 here=$(cd "$(dirname "$0")" && pwd)
-harnesses="groupfile inifile textcodec roundtrip"
+harnesses=${*:-groupfile inifile textcodec roundtrip}
 
 mkdir -p "$build/fuzz/logs"
 run_one() {
     local h=$1 dict=()
     [ -f "$here/$h.dict" ] && dict=(-dict="$here/$h.dict")
     mkdir -p "$build/fuzz/corpus/$h"
-    "$build/fuzz/fuzz_$h" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-        -print_final_stats=1 "${dict[@]}" -artifact_prefix="$here/corpus/$h/" \
-        "$build/fuzz/corpus/$h" "$here/corpus/$h" >"$build/fuzz/logs/$h.log" 2>&1
+    "$build/fuzz/fuzz_$h" -max_total_time="$seconds" -max_len=4096 -len_control=0 \
+        -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 "${dict[@]}" \
+        -artifact_prefix="$here/corpus/$h/" "$build/fuzz/corpus/$h" "$here/corpus/$h" \
+        >"$build/fuzz/logs/$h.log" 2>&1
 }
 export -f run_one
 export build seconds here
