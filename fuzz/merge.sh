@@ -2,7 +2,8 @@
 # Folds the inputs found while fuzzing into the kept corpora, keeping only those
 # that reach something new. Hand-written seeds (any name that is not a 40-digit
 # hash) and inputs that once broke a harness (crash-*, leak-*, timeout-*) always
-# stay. Usage: fuzz/merge.sh <build folder> [harness...]
+# stay. Only code reached counts, not how often (-use_counters=0), which keeps the
+# corpora to a few dozen small files each. Usage: fuzz/merge.sh <build folder> [harness...]
 set -eu
 build=${1:?build folder}
 shift
@@ -23,7 +24,7 @@ for h in $harnesses; do
         fi
     done
     mkdir -p "$found"
-    "$build/fuzz/fuzz_$h" -merge=1 "$work/merged" "$work/hashed" "$found" >"$work/log" 2>&1 ||
+    "$build/fuzz/fuzz_$h" -merge=1 -use_counters=0 "$work/merged" "$work/hashed" "$found" >"$work/log" 2>&1 ||
         { cat "$work/log"; exit 1; }
     find "$kept" -maxdepth 1 -type f -regextype egrep -regex '.*/[0-9a-f]{40}' -delete
     cp -n "$work/merged"/* "$kept/"
