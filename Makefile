@@ -3,7 +3,9 @@
 # Also: `make install` / `make uninstall` (PREFIX, default /usr/local; DESTDIR is
 # honoured), `make package` (a Debian package from the release build),
 # `make package-test` (checks that package), `make icons` (redraws the PNGs) and
-# `make demo` (takes the pictures in docs/screenshots/ from the release build).
+# `make demo` (takes the pictures in docs/screenshots/ from the release build)
+# and `make fuzz` (builds the fuzzing harnesses with clang and runs each for
+# FUZZ_SECONDS, FUZZ_JOBS at a time; FUZZ_HARNESSES picks some).
 
 BUILD_DIR      ?= build/release
 TEST_BUILD_DIR ?= build/test
@@ -14,10 +16,16 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
                 libbenchmark-dev xvfb xauth xclip xsel xdotool trayer x11-utils libxcb1-dev \
                 fonts-dejavu-core desktop-file-utils appstream librsvg2-bin dpkg-dev file \
                 imagemagick openbox python3 dbus-daemon
+# Only `make fuzz` needs these: libFuzzer comes with clang's runtime libraries.
+FUZZ_DEB_PACKAGES := clang-14 libclang-rt-14-dev
+FUZZ_BUILD_DIR ?= build/fuzz
+FUZZ_SECONDS   ?= 60
+FUZZ_JOBS      ?= 1
+FUZZ_HARNESSES ?=
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench clean install uninstall package package-test icons demo
+.PHONY: all deps build run test bench fuzz clean install uninstall package package-test icons demo
 
 all: build
 
@@ -58,6 +66,13 @@ bench: deps
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 	python3 bench/capture/capture_bench.py build/bench/src/app/pastebasket \
 	  build/bench/bench/capture/clipowner
+
+fuzz:
+	$(MAKE) deps DEB_PACKAGES="$(DEB_PACKAGES) $(FUZZ_DEB_PACKAGES)"
+	$(CMAKE) -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DPASTEBASKET_FUZZ=ON -DBUILD_TESTING=OFF
+	$(CMAKE) --build $(FUZZ_BUILD_DIR) --target fuzz_harnesses
+	bash fuzz/run.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_HARNESSES)
 
 # CPack's own installs overwrite install_manifest.txt with its paths, so the list
 # of what `make install` wrote is kept apart, for `make uninstall`. The manifest

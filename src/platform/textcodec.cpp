@@ -28,8 +28,20 @@ QString decodeFileLine(QByteArrayView line)
     return line.isValidUtf8() ? QString::fromUtf8(line) : decodeWindows1252(line);
 }
 
+QByteArrayView withoutByteOrderMarks(QByteArrayView bytes)
+{
+    // All of them go: an editor may add its own before one already there, and a
+    // mark kept in the text would be written back as a mark that the next read
+    // drops, so the file would change with every save.
+    static constexpr char kMark[] = "\xEF\xBB\xBF";
+    while (bytes.startsWith(QByteArrayView(kMark, 3)))
+        bytes = bytes.sliced(3);
+    return bytes;
+}
+
 QString decodeFileText(QByteArrayView bytes)
 {
+    bytes = withoutByteOrderMarks(bytes);
     // Nearly every file is UTF-8 throughout: one pass over the whole.
     if (bytes.isValidUtf8())
         return QString::fromUtf8(bytes);

@@ -10,9 +10,12 @@
 // damaged sector may leave a stray byte in an otherwise UTF-8 file. The encoding
 // is therefore decided line by line: a line that is valid UTF-8 is UTF-8, any
 // other line is Windows-1252. One bad byte then garbles at most its own line,
-// never every text of the file.
+// never every text of the file. Byte-order marks at the start of a file are not
+// part of its text.
 QString decodeFileText(QByteArrayView bytes); // lines end at CR or LF
 QString decodeFileLine(QByteArrayView line);  // one line, decided on its own
+// The bytes after any UTF-8 byte-order marks at the start.
+QByteArrayView withoutByteOrderMarks(QByteArrayView bytes);
 QByteArray encodeFileText(QStringView text);
 
 // Windows-1252 decoding on its own (bytes 0x80-0x9F as that code page has them,

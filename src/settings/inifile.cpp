@@ -131,6 +131,7 @@ IniDocument IniDocument::parse(QStringView text)
 IniDocument IniDocument::parseFile(QByteArrayView bytes)
 {
     IniDocument doc;
+    bytes = withoutByteOrderMarks(bytes);
     const char *const begin = bytes.data();
     const char *const end = begin + bytes.size();
     const char *start = begin;
@@ -393,8 +394,11 @@ IniSnapshot IniSnapshot::read(const QString &path)
     if (!info.exists() && !info.isSymLink())
         return snapshot;
     snapshot.m_readable = readWholeFile(path, &snapshot.m_bytes, &snapshot.m_error);
-    if (snapshot.m_readable)
+    if (snapshot.m_readable) {
+        snapshot.m_bytes.remove(0, snapshot.m_bytes.size() -
+                                       withoutByteOrderMarks(snapshot.m_bytes).size());
         snapshot.index();
+    }
     return snapshot;
 }
 

@@ -417,6 +417,7 @@ QList<TextEntry> parseGroup(QByteArrayView content, ParseProblems *problems, boo
 {
     QList<TextEntry> entries;
     bool header = false;
+    content = withoutByteOrderMarks(content);
     // Nearly every file is UTF-8 throughout; only otherwise is each line tested.
     const bool allUtf8 = content.isValidUtf8();
     const char *p = content.data();
