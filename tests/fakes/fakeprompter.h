@@ -20,42 +20,38 @@ public:
         QString text;
         QString title;
         Buttons buttons;
-        Icon icon;
     };
 
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override
+    Answer message(const QString &text, const QString &title, Buttons buttons) override
     {
-        messages.append({text, title, buttons, icon});
+        messages.append({text, title, buttons});
         if (buttons == Buttons::Ok)
             return Answer::Ok;
-        return take(messageAnswers, Answer::Ok, QStringLiteral("message: ") + text);
+        return take(messageAnswers, QStringLiteral("message: ") + text);
     }
     std::optional<QString> editText(const QString &text, const QFont &font) override
     {
         editTextAsked.append(text);
         lastFont = font;
-        return take(editTextAnswers, std::optional<QString>(), QStringLiteral("editText"));
+        return take(editTextAnswers, QStringLiteral("editText"));
     }
     std::optional<QString> caption(const QString &shownText, const QString &current) override
     {
         captionAsked.append({shownText, current});
-        return take(captionAnswers, std::optional<QString>(), QStringLiteral("caption"));
+        return take(captionAnswers, QStringLiteral("caption"));
     }
     std::optional<QString> groupName(const QString &name) override
     {
         groupNameAsked.append(name);
-        return take(groupNameAnswers, std::optional<QString>(), QStringLiteral("groupName"));
+        return take(groupNameAnswers, QStringLiteral("groupName"));
     }
     std::optional<QFont> chooseFont(const QFont &current) override
     {
         lastFont = current;
-        return take(fontAnswers, std::optional<QFont>(), QStringLiteral("chooseFont"));
+        return take(fontAnswers, QStringLiteral("chooseFont"));
     }
-    bool setup() override { return take(setupAnswers, false, QStringLiteral("setup")); }
-    bool groupOrder() override
-    {
-        return take(groupOrderAnswers, false, QStringLiteral("groupOrder"));
-    }
+    bool setup() override { return take(setupAnswers, QStringLiteral("setup")); }
+    bool groupOrder() override { return take(groupOrderAnswers, QStringLiteral("groupOrder")); }
     void groupCopy(qint32 currentGroupNo) override
     {
         if (onGroupCopy)
@@ -82,11 +78,15 @@ public:
     QList<QString> unexpected; // questions asked with no scripted answer
 
 private:
-    template<typename T> T take(std::deque<T> &answers, T fallback, const QString &what)
+    // Without a scripted answer: OK, false or nullopt (T's value-initialised state).
+    // That value is made in place: an empty std::optional<QString> passed around by
+    // value draws a false "may be used uninitialized" from GCC 12's optimiser.
+    template<typename T> T take(std::deque<T> &answers, const QString &what)
     {
+        static_assert(Answer{} == Answer::Ok);
         if (answers.empty()) {
             unexpected.append(what);
-            return fallback;
+            return T{};
         }
         T answer = answers.front();
         answers.pop_front();
