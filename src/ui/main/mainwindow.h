@@ -35,7 +35,7 @@ public:
     {
         QIcon icon;
         std::function<bool()> trayAvailable; // default: the desktop's answer
-        BrowserCommands::UrlOpener openUrl;  // default: the desktop's opener
+        UrlOpener openUrl;                   // default: the desktop's opener
         QString programFolder;               // default: the executable's folder
     };
 
