@@ -141,10 +141,12 @@ bool Startup::makeUserFolder(QString *error)
 
 void Startup::leaveMarker() const
 {
-    using namespace ReExecuteMarker;
     const QString &rex = paths().rexFile;
-    const bool written = IniFile::write(rex, kSection, kReally, kYes) &&
-                         IniFile::write(rex, kSection, kCommand, trimBlanks(m_options.arguments));
+    const bool written =
+        IniFile::write(rex, Setting::ReExecuteReally.section, Setting::ReExecuteReally.key,
+                       u"Yes") &&
+        IniFile::write(rex, Setting::ReExecuteCommand.section, Setting::ReExecuteCommand.key,
+                       trimBlanks(m_options.arguments));
     // Nothing more a second copy can do: it ends either way, without a word.
     if (written)
         qCInfo(lcStartup, "second copy: marker written");

@@ -27,12 +27,6 @@ void GroupCopySession::open(qint32 mainGroupNo)
     read(1);
 }
 
-const TextEntry &GroupCopySession::entryAtRow(int side, int row) const
-{
-    const Side &s = m_sides.at(side);
-    return s.entries.at(s.rows.at(row));
-}
-
 QStringList GroupCopySession::lines(int side) const
 {
     const Side &s = m_sides.at(side);
