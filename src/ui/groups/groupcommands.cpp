@@ -6,13 +6,6 @@
 
 #include <QFile>
 
-namespace {
-QString systemErrorTitle()
-{
-    return QStringLiteral("System error");
-}
-} // namespace
-
 GroupCommands::GroupCommands(const AppPaths &paths, GroupHost &host, Prompter &prompter)
     : m_paths(paths)
     , m_registry(paths.registryFile(), paths.dataFolder)
@@ -225,5 +218,5 @@ void GroupCommands::reloadCurrentGroup()
 
 void GroupCommands::reportSystemError(const QString &text)
 {
-    m_prompter.message(text, systemErrorTitle(), Prompter::Buttons::Ok);
+    m_prompter.message(text, Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
 }

@@ -2,36 +2,10 @@
 
 #include "platform/clipboard.h"
 #include "store/groupfile.h"
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/prompter.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-
-namespace {
-
-// The busy pointer while a group file is read or written; nothing without a GUI.
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_active)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~BusyCursor()
-    {
-        if (m_active)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    bool m_active;
-};
-
-} // namespace
+using DialogSupport::BusyCursor;
 
 MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard,
                                Prompter &prompter, Hooks hooks)
@@ -82,7 +56,7 @@ void MainController::loadGroup(qint32 groupNo)
 
     BusyCursor busy;
     const auto report = [this](const QString &message) {
-        m_prompter.message(message, QStringLiteral("System error"), Prompter::Buttons::Ok);
+        m_prompter.message(message, Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
     };
     GroupLoadResult result = loadGroupFile(m_paths.groupFile(groupNo), report);
     // After a failed read the original file has been set aside, so the next save

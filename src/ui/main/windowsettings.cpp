@@ -2,9 +2,8 @@
 
 #include "settings/number.h"
 #include "settings/settingskeys.h"
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/twips.h"
-
-#include <QFontDatabase>
 
 #include <algorithm>
 #include <cmath>
@@ -41,12 +40,7 @@ void saveGeometry(const Settings &settings, Qt::WindowStates state, const QRect 
 
 QFont defaultListFont()
 {
-    const QString family = QStringLiteral("Courier New");
-    if (QFontDatabase::hasFamily(family))
-        return QFont(family, 9);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(9);
-    return font;
+    return DialogSupport::listFont(9);
 }
 
 QFont listFont(const Settings &settings, const QFont &fallback)
