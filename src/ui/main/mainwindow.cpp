@@ -4,10 +4,13 @@
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
 #include "platform/readmefile.h"
+#include "platform/systemtray.h"
+#include "platform/urlopener.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
 #include "ui/dialogs/twips.h"
 #include "ui/groups/groupselectormodel.h"
+#include "ui/main/layoutlog.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
@@ -19,7 +22,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListView>
@@ -28,7 +30,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -46,9 +47,9 @@ MainWindow::Environment completed(MainWindow::Environment env)
     if (env.icon.isNull())
         env.icon = appIcon();
     if (!env.trayAvailable)
-        env.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+        env.trayAvailable = &SystemTray::isAvailable;
     if (!env.openUrl)
-        env.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+        env.openUrl = &openWithDesktop;
     if (env.programFolder.isEmpty())
         env.programFolder = QCoreApplication::applicationDirPath();
     return env;
@@ -90,6 +91,7 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
     setWindowIcon(m_env.icon);
     buildControls();
     connectControls();
+    new LayoutLog(this, lstText, {QStringLiteral("cobGroup"), QStringLiteral("lblMenu")});
 }
 
 MainWindow::~MainWindow()
