@@ -78,9 +78,7 @@ public:
     QList<QString> unexpected; // questions asked with no scripted answer
 
 private:
-    // Without a scripted answer: OK, false or nullopt (T's value-initialised state).
-    // That value is made in place: an empty std::optional<QString> passed around by
-    // value draws a false "may be used uninitialized" from GCC 12's optimiser.
+    // Without a scripted answer: OK or false.
     template<typename T> T take(std::deque<T> &answers, const QString &what)
     {
         static_assert(Answer{} == Answer::Ok);
@@ -88,8 +86,26 @@ private:
             unexpected.append(what);
             return T{};
         }
-        T answer = answers.front();
+        const T answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+    // Without a scripted answer: nullopt. No std::optional<QString> is copied or
+    // held in a local here: GCC 12's optimiser reports the empty one's payload as
+    // "maybe used uninitialized". Every result is made in place from a value.
+    template<typename T>
+    std::optional<T> take(std::deque<std::optional<T>> &answers, const QString &what)
+    {
+        if (answers.empty()) {
+            unexpected.append(what);
+            return std::nullopt;
+        }
+        if (!answers.front().has_value()) {
+            answers.pop_front();
+            return std::nullopt;
+        }
+        T value = *answers.front();
+        answers.pop_front();
+        return value;
     }
 };

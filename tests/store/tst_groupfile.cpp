@@ -186,9 +186,9 @@ private slots:
                 ::prctl(PR_SET_PDEATHSIG, SIGKILL);
                 if (::getppid() != parent)
                     ::_exit(0);
+                for (int i = 1;; ++i)
+                    saveGroupFile(path, temp, i % 2 ? second : first);
             }
-            for (int i = 1; child == 0; ++i)
-                saveGroupFile(path, temp, i % 2 ? second : first);
             QVERIFY(child > 0);
             QThread::usleep(rng.bounded(5 * saveUs + 10000));
             QCOMPARE(::kill(child, SIGKILL), 0);
