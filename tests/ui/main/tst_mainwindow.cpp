@@ -179,8 +179,8 @@ private slots:
         c.loadGroup(0); // a load also empties the clipboard
         QCOMPARE(rig.clipboard.content, QString());
         rig.takeSaved();
-        const int ticks = ClipboardMonitor::kSaveAfterMs / ClipboardMonitor::kIntervalMs + 1;
-        const auto runUntilSave = [&c, ticks] {
+        constexpr int ticks = ClipboardMonitor::kSaveAfterMs / ClipboardMonitor::kIntervalMs + 1;
+        const auto runUntilSave = [&c] {
             for (int t = 0; t < ticks; ++t)
                 c.monitor().tick(false);
         };
