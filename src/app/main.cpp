@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/exitrequests.h"
 #include "app/startup.h"
 #include "platform/appicon.h"
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QSessionManager>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -34,6 +36,16 @@ struct Running
 
 int main(int argc, char **argv)
 {
+    // Answered before anything else, so they work without a display and never
+    // reach a running copy.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const std::optional<QString> answer = commandLineAnswer(arguments)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+
     guardProcess();
     preferXcbUnderWayland();
     QApplication app(argc, argv);

@@ -141,11 +141,11 @@ bool Startup::makeUserFolder(QString *error)
 
 void Startup::leaveMarker() const
 {
-    using namespace ReExecuteMarker;
     const QString &rex = paths().rexFile;
     const bool written = IniFile::update(rex, [this](IniDocument &doc) {
-        doc.setValue(kSection, kReally, kYes);
-        doc.setValue(kSection, kCommand, trimBlanks(m_options.arguments));
+        doc.setValue(Setting::ReExecuteReally.section, Setting::ReExecuteReally.key, u"Yes");
+        doc.setValue(Setting::ReExecuteCommand.section, Setting::ReExecuteCommand.key,
+                     trimBlanks(m_options.arguments));
     });
     // Nothing more a second copy can do: it ends either way, without a word.
     if (written)

@@ -1,6 +1,5 @@
 #include "platform/readmefile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,9 +18,4 @@ QString readmeFileFor(const QString &programFolder)
     const QString installed =
         QDir::cleanPath(folder.filePath(QStringLiteral(PB_DOC_FROM_BIN "/") + name));
     return QFileInfo(installed).isFile() ? installed : beside;
-}
-
-QString readmeFile()
-{
-    return readmeFileFor(QCoreApplication::applicationDirPath());
 }

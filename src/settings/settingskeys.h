@@ -53,7 +53,9 @@ inline constexpr SettingKey FontBold{kFont, u"FontBold", {}};
 inline constexpr SettingKey FontItalic{kFont, u"FontItalic", {}};
 inline constexpr SettingKey FontSize{kFont, u"FontSize", {}};
 
-// The re-execute marker file a second copy leaves for the running one.
+// The re-execute marker file a second copy leaves for the running one (same INI
+// format): Really "Yes" asks it to show its window; Command holds the second
+// copy's arguments, not acted on.
 inline constexpr QStringView kReExecute = u"ReExecute";
 inline constexpr SettingKey ReExecuteReally{kReExecute, u"Really", {}};
 inline constexpr SettingKey ReExecuteCommand{kReExecute, u"Command", {}};
@@ -63,14 +65,6 @@ inline constexpr std::array<SettingKey, 8> kStartupDefaults = {
     TopPos,     AutoGet,      MsgDelete,   MsgClear, MsgDelTasktrayMenuList,
     InTaskTray, StartupState, StartupGroup};
 } // namespace Setting
-
-// The re-execute marker a second copy leaves for the running one (same INI format).
-namespace ReExecuteMarker {
-inline constexpr QStringView kSection = u"ReExecute";
-inline constexpr QStringView kReally = u"Really";   // "Yes": show the window
-inline constexpr QStringView kCommand = u"Command"; // the second copy's arguments, not acted on
-inline constexpr QStringView kYes = u"Yes";
-} // namespace ReExecuteMarker
 
 class IniDocument;
 struct SettingsCache;

@@ -186,6 +186,53 @@ private slots:
         QVERIFY(!QFileInfo::exists(rexFile()));
     }
 
+    // --version and --help answer on standard output and end, also with no
+    // display to open and while a copy runs: no lock, no marker, no data folder.
+    void answersWithoutStarting_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QByteArray>("answerStart");
+        QTest::addColumn<bool>("copyRuns");
+        QTest::newRow("--version") << QStringLiteral("--version")
+                                   << QByteArray("Pastebasket " PB_PROJECT_VERSION "\n") << false;
+        QTest::newRow("--help") << QStringLiteral("--help")
+                                << QByteArray("Usage: pastebasket [--version | --help]\n") << false;
+        QTest::newRow("-h while a copy runs")
+            << QStringLiteral("-h") << QByteArray("Usage: pastebasket") << true;
+    }
+    void answersWithoutStarting()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QByteArray, answerStart);
+        QFETCH(bool, copyRuns);
+        std::optional<InstanceLock> running;
+        if (copyRuns) {
+            QVERIFY(QDir().mkpath(user()));
+            QCOMPARE(running.emplace(InstanceLock::lockFileIn(user())).tryLock(),
+                     InstanceLock::Result::Acquired);
+        }
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(PB_PROGRAM), {argument});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray errors = process.readAllStandardError();
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                 errors.constData());
+        const QByteArray answer = process.readAllStandardOutput();
+        QVERIFY2(answer.startsWith(answerStart) && answer.endsWith('\n'), answer.constData());
+        QCOMPARE(errors, QByteArray());
+        if (copyRuns)
+            QCOMPARE(QDir(user()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{QFileInfo(InstanceLock::lockFileIn(user())).fileName()});
+        else
+            QVERIFY(!QFileInfo::exists(home()));
+    }
+
     void tenCopiesAtOnce()
     {
         std::vector<std::unique_ptr<Copy>> copies;

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +32,9 @@ public:
             m_process.kill();
             m_process.waitForFinished(5000);
         }
+        // What the program said, to see why a test failed.
+        if (QTest::currentTestFailed())
+            qWarning("the program's output:\n%s", log().constData());
     }
 
     // A file of the user folder, by its path there ("data/group0.dat").
@@ -61,13 +66,15 @@ public:
         asan.replace(QStringLiteral("strict_string_checks=1"),
                      QStringLiteral("strict_string_checks=0"));
         env.insert(QStringLiteral("ASAN_OPTIONS"), asan);
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("pastebasket.capture.info=true\npastebasket.layout.info=true"));
         return env;
     }
 
     void start()
     {
         m_process.setProcessEnvironment(environment());
-        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         m_process.start(QStringLiteral(PB_EXECUTABLE), {});
         QVERIFY2(m_process.waitForStarted(kTimeoutMs), qPrintable(m_process.errorString()));
     }
@@ -84,6 +91,48 @@ public:
     }
 
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+
+    // Everything the program has written to its standard error so far.
+    const QByteArray &log()
+    {
+        m_log += m_process.readAllStandardError();
+        return m_log;
+    }
+    // Waits until the program has taken in this many clipboard texts in all.
+    bool waitForCaptures(int count)
+    {
+        return QTest::qWaitFor(
+            [&] { return log().count("pastebasket.capture: captured ") >= count; }, kTimeoutMs);
+    }
+    // Where a control ("cobGroup") or a row of the list ("lstText.0") is on the
+    // screen, as the program last logged it; waits for its first such line.
+    QRect whereIs(const QString &name)
+    {
+        const QByteArray key = ' ' + name.toLatin1() + '=';
+        QRect where;
+        // An invalid rectangle when none was logged in time; clickAt() fails on it.
+        (void)QTest::qWaitFor(
+            [&] {
+                // The last whole line of that kind.
+                const QByteArray all = log().left(log().lastIndexOf('\n'));
+                const qsizetype line = all.lastIndexOf("pastebasket.layout: layout:");
+                if (line < 0)
+                    return false;
+                const QByteArray last = all.mid(line).split('\n').first();
+                const qsizetype at = last.indexOf(key);
+                if (at < 0)
+                    return false;
+                static const QRegularExpression rect(
+                    QStringLiteral("^(-?\\d+),(-?\\d+),(\\d+)x(\\d+)"));
+                const QRegularExpressionMatch m =
+                    rect.match(QString::fromLatin1(last.mid(at + key.size())));
+                where = QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                              m.captured(4).toInt());
+                return m.hasMatch();
+            },
+            kTimeoutMs);
+        return where;
+    }
     void signal(int number) const { ::kill(static_cast<pid_t>(m_process.processId()), number); }
     // The exit code once it has ended, -1 when it did not end in time or crashed.
     int waitForExit()
@@ -99,6 +148,7 @@ private:
     QTemporaryDir m_home;
     QTemporaryDir m_runtime;
     QProcess m_process;
+    QByteArray m_log;
 };
 
 } // namespace
@@ -132,6 +182,14 @@ private:
         QVERIFY2(m_desktop->run(QStringLiteral("xdotool"), commands.split(u' '), {}, kTimeoutMs),
                  qPrintable(commands));
     }
+    // A left click in the middle of a rectangle on the screen.
+    void clickAt(const QRect &rect) const
+    {
+        QVERIFY2(rect.isValid(), "the program logged no place to click");
+        xdotool(QStringLiteral("mousemove %1 %2 click 1")
+                    .arg(rect.center().x())
+                    .arg(rect.center().y()));
+    }
     // Once the window with this title is shown, gives it the keyboard and runs the
     // commands. The title is a pattern to xdotool: "." stands for a blank. Its
     // search fails when a window goes away under it, so it is tried again.
@@ -155,36 +213,26 @@ private slots:
     }
     void cleanup() { m_desktop.reset(); }
 
+    // A text copied before the start is not taken in (the load empties the
+    // clipboard); those copied afterwards are, and SIGTERM saves them.
     void copiedTextIsCapturedAndSavedOnTerm()
     {
+        copyToClipboard("copied before the start");
         Program program(*m_desktop);
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->trayIconCentre(), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray(), kTimeoutMs);
 
         copyToClipboard("e2e first, with a comma");
-        QTest::qWait(800);
+        QVERIFY(program.waitForCaptures(1));
         copyToClipboard("line one\nline two");
-        QTest::qWait(800);
+        QVERIFY(program.waitForCaptures(2));
 
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
         QCOMPARE(program.read(), QByteArray("[ListData]\r\n"
                                             "Text1=e2e first\x02 with a comma,0,,0\r\n"
                                             "Text2=line one\x01line two,0,,0\r\n"));
-    }
-
-    void textCopiedBeforeTheStartIsNotCaptured()
-    {
-        copyToClipboard("copied before the start");
-        Program program(*m_desktop);
-        program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        QTest::qWait(800);
-        QCOMPARE(clipboard(), QByteArray());
-        program.signal(SIGINT);
-        QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.read(), QByteArray("[ListData]\r\n"));
     }
 
     void secondStartShowsTheHiddenWindow()
@@ -194,7 +242,9 @@ private slots:
         program.start();
         // It starts hidden in the tray.
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop->trayIconCentre(), kTimeoutMs);
-        QTest::qWait(500);
+        // Once it takes in a text its start is over, and the window is still hidden.
+        copyToClipboard("while hidden");
+        QVERIFY(program.waitForCaptures(1));
         QVERIFY(!viewable());
 
         QCOMPARE(program.startSecondCopy(), 0);
@@ -215,14 +265,16 @@ private slots:
 
         m_desktop->requestClose(m_desktop->mainWindow()->id);
         QTRY_VERIFY_WITH_TIMEOUT(!viewable(), kTimeoutMs);
-        QTest::qWait(500);
+        // It still runs: it goes on taking texts in.
+        copyToClipboard("after the close");
+        QVERIFY(program.waitForCaptures(1));
         QVERIFY(program.isRunning());
 
         // A left click on the tray icon brings it back.
         const QPoint icon = *m_desktop->trayIconCentre();
         xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(icon.x()).arg(icon.y()));
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        program.signal(SIGTERM);
+        program.signal(SIGINT);
         QCOMPARE(program.waitForExit(), 0);
     }
 
@@ -232,7 +284,7 @@ private slots:
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
         copyToClipboard("kept at the close");
-        QTest::qWait(800);
+        QVERIFY(program.waitForCaptures(1));
 
         m_desktop->requestClose(m_desktop->mainWindow()->id);
         QCOMPARE(program.waitForExit(), 0);
@@ -247,9 +299,7 @@ private slots:
                       "[ListData]\r\nText1=alpha\x01second line,0,,0\r\nText2=beta,1,,0\r\n");
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        // The first row lies just below the check boxes and the group selector.
-        xdotool(
-            QStringLiteral("mousemove --window %1 40 70 click 1").arg(m_desktop->mainWindow()->id));
+        clickAt(program.whereIs(QStringLiteral("lstText.0")));
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("alpha\nsecond line"), kTimeoutMs);
 
         program.signal(SIGTERM);
@@ -261,28 +311,25 @@ private slots:
         Program program(*m_desktop);
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        const XDesktop::Window main = *m_desktop->mainWindow();
-        const QString atMain = QStringLiteral("mousemove --window %1 ").arg(main.id);
         // The selector's last row, "*** Make a new group", asks for the name.
         const auto newGroup = [&](const QString &name) {
-            xdotool(atMain + QStringLiteral("90 50 click 1 key End Return"));
+            clickAt(program.whereIs(QStringLiteral("cobGroup")));
+            xdotool(QStringLiteral("key End Return"));
             inDialog(QStringLiteral("Group Name"), QStringLiteral("type ") + name);
             xdotool(QStringLiteral("key Tab space"));
         };
         // The "Menu" label at the top right, then an item of its "Group" submenu.
         const auto groupMenu = [&](char item) {
-            xdotool(atMain + QStringLiteral("%1 9 click 1 key g %2")
-                                 .arg(main.width - 18)
-                                 .arg(QLatin1Char(item)));
+            clickAt(program.whereIs(QStringLiteral("lblMenu")));
+            xdotool(QStringLiteral("key g %1").arg(QLatin1Char(item)));
         };
         const QByteArray moved = "[ListData]\r\nText1=moved\x01to the default group,0,,0\r\n";
 
         newGroup(QStringLiteral("Work"));
         QTRY_VERIFY_WITH_TIMEOUT(program.read("data/Management.dat").contains("Group1=Work"),
                                  kTimeoutMs);
-        // Nothing outside shows when the polling capture has taken the text.
         copyToClipboard("moved\nto the default group");
-        QTest::qWait(1000);
+        QVERIFY(program.waitForCaptures(1));
         groupMenu('c');
         // It opens with "Close" focused, the default group on the left and "Work",
         // just saved, on the right. Select the right list's row.

@@ -20,42 +20,38 @@ public:
         QString text;
         QString title;
         Buttons buttons;
-        Icon icon;
     };
 
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override
+    Answer message(const QString &text, const QString &title, Buttons buttons) override
     {
-        messages.append({text, title, buttons, icon});
+        messages.append({text, title, buttons});
         if (buttons == Buttons::Ok)
             return Answer::Ok;
-        return take(messageAnswers, Answer::Ok, QStringLiteral("message: ") + text);
+        return take(messageAnswers, QStringLiteral("message: ") + text);
     }
     std::optional<QString> editText(const QString &text, const QFont &font) override
     {
         editTextAsked.append(text);
         lastFont = font;
-        return take(editTextAnswers, std::optional<QString>(), QStringLiteral("editText"));
+        return take(editTextAnswers, QStringLiteral("editText"));
     }
     std::optional<QString> caption(const QString &shownText, const QString &current) override
     {
         captionAsked.append({shownText, current});
-        return take(captionAnswers, std::optional<QString>(), QStringLiteral("caption"));
+        return take(captionAnswers, QStringLiteral("caption"));
     }
     std::optional<QString> groupName(const QString &name) override
     {
         groupNameAsked.append(name);
-        return take(groupNameAnswers, std::optional<QString>(), QStringLiteral("groupName"));
+        return take(groupNameAnswers, QStringLiteral("groupName"));
     }
     std::optional<QFont> chooseFont(const QFont &current) override
     {
         lastFont = current;
-        return take(fontAnswers, std::optional<QFont>(), QStringLiteral("chooseFont"));
+        return take(fontAnswers, QStringLiteral("chooseFont"));
     }
-    bool setup() override { return take(setupAnswers, false, QStringLiteral("setup")); }
-    bool groupOrder() override
-    {
-        return take(groupOrderAnswers, false, QStringLiteral("groupOrder"));
-    }
+    bool setup() override { return take(setupAnswers, QStringLiteral("setup")); }
+    bool groupOrder() override { return take(groupOrderAnswers, QStringLiteral("groupOrder")); }
     void groupCopy(qint32 currentGroupNo) override
     {
         if (onGroupCopy)
@@ -82,14 +78,34 @@ public:
     QList<QString> unexpected; // questions asked with no scripted answer
 
 private:
-    template<typename T> T take(std::deque<T> &answers, T fallback, const QString &what)
+    // Without a scripted answer: OK or false.
+    template<typename T> T take(std::deque<T> &answers, const QString &what)
+    {
+        static_assert(Answer{} == Answer::Ok);
+        if (answers.empty()) {
+            unexpected.append(what);
+            return T{};
+        }
+        const T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    // Without a scripted answer: nullopt. No std::optional<QString> is copied or
+    // held in a local here: GCC 12's optimiser reports the empty one's payload as
+    // "maybe used uninitialized". Every result is made in place from a value.
+    template<typename T>
+    std::optional<T> take(std::deque<std::optional<T>> &answers, const QString &what)
     {
         if (answers.empty()) {
             unexpected.append(what);
-            return fallback;
+            return std::nullopt;
         }
-        T answer = answers.front();
+        if (!answers.front().has_value()) {
+            answers.pop_front();
+            return std::nullopt;
+        }
+        T value = *answers.front();
         answers.pop_front();
-        return answer;
+        return value;
     }
 };

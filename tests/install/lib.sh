@@ -93,6 +93,7 @@ smoke_run() {
     # Wayland display, not the caller's data.
     env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_DATA_HOME="$home/data" \
         XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
+        QT_LOGGING_RULES=pastebasket.capture.info=true \
         ASAN_OPTIONS=detect_leaks=0 "$program" >"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
     local folder="$home/data/Orvendel Software/Pastebasket"
@@ -132,8 +133,13 @@ smoke_run() {
     local text="smoke text $$ $RANDOM"
     # xclip stays in the background to serve the text until the server ends.
     printf %s "$text" | xclip -selection clipboard >/dev/null 2>&1 || fail "xclip failed"
-    # The clipboard is looked at five times a second.
-    sleep 2
+    # Each text taken in is logged.
+    for _ in $(seq 150); do
+        grep -q '^pastebasket.capture: captured ' "$WORK/program.log" && break
+        sleep 0.1
+    done
+    grep -q '^pastebasket.capture: captured ' "$WORK/program.log" \
+        || { cat "$WORK/program.log" >&2; fail "$program took in no text within 15 s"; }
     kill -TERM "$PROGRAM_PID"
     local status=0
     wait "$PROGRAM_PID" || status=$?

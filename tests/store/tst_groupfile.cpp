@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -195,9 +196,16 @@ private slots:
         QRandomGenerator rng(7);
         int seenSecond = 0;
         for (int round = 0; round < 100; ++round) {
+            const pid_t parent = ::getpid();
             const pid_t child = ::fork(); // saves the two contents in turn until killed
-            for (int i = 1; child == 0; ++i)
-                saveGroupFile(path, i % 2 ? second : first);
+            if (child == 0) {
+                // Should the test be killed first (a timeout), the saver goes with it.
+                ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+                if (::getppid() != parent)
+                    ::_exit(0);
+                for (int i = 1;; ++i)
+                    saveGroupFile(path, i % 2 ? second : first);
+            }
             QVERIFY(child > 0);
             QThread::usleep(rng.bounded(5 * saveUs + 10000));
             QCOMPARE(::kill(child, SIGKILL), 0);

@@ -7,7 +7,6 @@
 #include "ui/dialogs/prompter.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -115,22 +114,13 @@ void AboutDialog::showModal(QWidget *owner, ClipboardAccess &clipboard, Prompter
     AboutDialog(owner, clipboard, prompter, topMost).exec();
 }
 
-bool AboutDialog::openWithDesktop(const QUrl &url)
-{
-    return QDesktopServices::openUrl(url);
-}
-
 void AboutDialog::openWebAddress()
 {
-    const QString address = trimBlanks(lblURL->text());
-    if (m_opener && m_opener(QUrl(address)))
-        return;
-    m_clipboard.clear();
-    m_clipboard.setText(address);
-    m_prompter.message(
+    DialogSupport::openOrCopyAddress(
+        lblURL->text(), m_opener, m_clipboard, m_prompter,
         QStringLiteral(
             "copied URL into the clipboard, you may paste to the address bar of your web browser."),
-        QStringLiteral("copied"), Prompter::Buttons::Ok);
+        QStringLiteral("copied"));
 }
 
 bool AboutDialog::eventFilter(QObject *watched, QEvent *event)

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "platform/urlopener.h"
 
-#include <functional>
+#include <QDialog>
 
 class ClipboardAccess;
 class Prompter;
 class QLabel;
 class QPushButton;
-class QUrl;
 class QWidget;
 
 // The program's name, version and the maker's addresses. A click on the web
@@ -19,16 +18,11 @@ class AboutDialog : public QDialog
     Q_OBJECT
 
 public:
-    // Opens an address in the desktop's web browser; false when that failed.
-    using UrlOpener = std::function<bool(const QUrl &)>;
-
     AboutDialog(QWidget *owner, ClipboardAccess &clipboard, Prompter &prompter, bool topMost,
                 UrlOpener opener = openWithDesktop);
 
     static void showModal(QWidget *owner, ClipboardAccess &clipboard, Prompter &prompter,
                           bool topMost);
-
-    static bool openWithDesktop(const QUrl &url);
 
     // What a click on the web address does.
     void openWebAddress();

@@ -1,14 +1,23 @@
 #include "ui/dialogs/dialogsupport.h"
 
+#include "platform/clipboard.h"
+#include "settings/number.h"
+#include "ui/dialogs/prompter.h"
+
+#include <QCursor>
 #include <QDialog>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace {
 
@@ -104,4 +113,40 @@ void DialogSupport::showCounterWarning(QLabel *counter, bool warning)
     if (warning)
         palette.setColor(QPalette::WindowText, Qt::red);
     counter->setPalette(palette);
+}
+
+bool DialogSupport::openOrCopyAddress(const QString &address, const UrlOpener &open,
+                                      ClipboardAccess &clipboard, Prompter &prompter,
+                                      const QString &message, const QString &title)
+{
+    const QString target = trimBlanks(address);
+    if (open && open(QUrl(target)))
+        return true;
+    clipboard.clear();
+    clipboard.setText(target);
+    prompter.message(message, title, Prompter::Buttons::Ok);
+    return false;
+}
+
+QFont DialogSupport::listFont(int pointSize)
+{
+    QFont font(QStringLiteral("Courier New"));
+    if (!QFontInfo(font).fixedPitch())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    return font;
+}
+
+DialogSupport::BusyCursor::BusyCursor()
+    : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+{
+    if (m_active)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+DialogSupport::BusyCursor::~BusyCursor()
+{
+    if (m_active)
+        QGuiApplication::restoreOverrideCursor();
 }

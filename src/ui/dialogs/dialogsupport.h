@@ -1,7 +1,12 @@
 #pragma once
 
+#include "platform/urlopener.h"
+
+#include <QFont>
 #include <QString>
 
+class ClipboardAccess;
+class Prompter;
 class QDialog;
 class QLabel;
 class QLineEdit;
@@ -39,5 +44,30 @@ void fixSize(QDialog *dialog, QSize designSize);
 // A row counter in the window's text colour, or red as a warning. The normal
 // colour follows the palette, so a dark theme keeps it readable.
 void showCounterWarning(QLabel *counter, bool warning);
+
+// Opens a web address, without the blanks around it. When no browser starts,
+// the address goes on the clipboard instead and a message with this text and
+// title says so. False in that case.
+bool openOrCopyAddress(const QString &address, const UrlOpener &open, ClipboardAccess &clipboard,
+                       Prompter &prompter, const QString &message, const QString &title);
+
+// The font the lists of texts are shown in: Courier New, or the substitute the
+// font system offers for it when that is fixed-pitch, else the system's
+// fixed-pitch face. pointSize 0 keeps the face's own size.
+QFont listFont(int pointSize = 0);
+
+// The busy pointer while it lives (a group file being read or written); does
+// nothing without a GUI application, as in tests of the commands.
+class BusyCursor
+{
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_active;
+};
 
 } // namespace DialogSupport

@@ -17,11 +17,6 @@ public:
         Ok,
         OkCancel
     };
-    enum class Icon
-    {
-        None,
-        Exclamation
-    };
     enum class Answer
     {
         Ok,
@@ -30,8 +25,12 @@ public:
 
     virtual ~Prompter() = default;
 
-    virtual Answer message(const QString &text, const QString &title, Buttons buttons,
-                           Icon icon = Icon::None) = 0;
+    // The title of the messages about a file or value that could not be read or
+    // written.
+    static QString systemErrorTitle() { return QStringLiteral("System error"); }
+
+    // A message box without an icon.
+    virtual Answer message(const QString &text, const QString &title, Buttons buttons) = 0;
 
     // frmEditText: the text as typed, or nullopt when cancelled. An empty text
     // opens the dialog titled "Add".

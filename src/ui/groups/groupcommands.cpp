@@ -7,13 +7,6 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
-QString systemErrorTitle()
-{
-    return QStringLiteral("System error");
-}
-} // namespace
-
 GroupCommands::GroupCommands(const AppPaths &paths, GroupHost &host, Prompter &prompter)
     : m_paths(paths)
     , m_registry(paths.registryFile(), paths.dataFolder)
@@ -236,5 +229,5 @@ void GroupCommands::reloadCurrentGroup()
 
 void GroupCommands::reportSystemError(const QString &text)
 {
-    m_prompter.message(text, systemErrorTitle(), Prompter::Buttons::Ok);
+    m_prompter.message(text, Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
 }

@@ -8,8 +8,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -21,24 +19,7 @@
 
 namespace {
 // Reading and writing group files can take a moment with long lists.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
-// The lists show texts in Courier New, or in the substitute that the font system
-// offers for it; failing that in the system's fixed-pitch face.
-QFont listFont()
-{
-    const QFont font(QStringLiteral("Courier New"));
-    if (QFontInfo(font).fixedPitch())
-        return font;
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
-}
+using DialogSupport::BusyCursor;
 
 QString indexed(const char *name, int index)
 {
@@ -53,7 +34,7 @@ GroupCopyDialog::GroupCopyDialog(const AppPaths &paths, qint32 mainGroupNo, Prom
                           Qt::WindowCloseButtonHint)
     , m_prompter(prompter)
     , m_session(paths, [this](const QString &message) {
-        m_prompter.message(message, QStringLiteral("System error"), Prompter::Buttons::Ok);
+        m_prompter.message(message, Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
     })
 {
     setObjectName(QStringLiteral("frmGroupCopy"));
@@ -114,7 +95,7 @@ void GroupCopyDialog::buildLayout()
         lstText[side] = new QListWidget(this);
         lstText[side]->setObjectName(indexed("lstText", side));
         lstText[side]->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        lstText[side]->setFont(listFont());
+        lstText[side]->setFont(DialogSupport::listFont());
         lstText[side]->setMinimumSize(300, 360);
         lstText[side]->viewport()->installEventFilter(this);
         lstText[side]->installEventFilter(this); // its keys
@@ -310,7 +291,7 @@ void GroupCopyDialog::finish(int result)
         BusyCursor busy;
         saved = m_session.saveAll();
     }
-    if (!saved && m_prompter.message(closeAnywayText(), QStringLiteral("System error"),
+    if (!saved && m_prompter.message(closeAnywayText(), Prompter::systemErrorTitle(),
                                      Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
         return;
     done(result);

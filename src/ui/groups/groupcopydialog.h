@@ -29,8 +29,6 @@ public:
     static void run(const AppPaths &paths, qint32 mainGroupNo, Prompter &prompter, QWidget *parent,
                     bool onTop = false);
 
-    const GroupCopySession &session() const { return m_session; }
-
     static QString closeAnywayText();
 
 public slots:

@@ -51,8 +51,6 @@ public:
     int rowCount(int side) const { return static_cast<int>(m_sides.at(side).rows.size()); }
     const TextEntry &entryAtRow(int side, int row) const;
     QStringList lines(int side) const;
-    // Every entry the side holds, those moved away included.
-    const QList<TextEntry> &entries(int side) const { return m_sides.at(side).entries; }
 
     // Saves every changed side, then shows the group of this selector row on the
     // side. False, leaving the side as it was, when the side's own changes could

@@ -123,8 +123,7 @@ void GroupOrderDialog::move(MoveDirection direction)
 void GroupOrderDialog::confirm()
 {
     if (!m_registry.writeOrder(orderToWrite(rowsShown()))) {
-        m_prompter.message(writeFailedText(), QStringLiteral("System error"),
-                           Prompter::Buttons::Ok);
+        m_prompter.message(writeFailedText(), Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
         return;
     }
     accept();

@@ -64,5 +64,5 @@ void HotKeyBinding::report(const QString &reason, bool show)
                                       "Pastebasket runs without it. Choose another key in "
                                       "Settings, or clear the field to have none.")
                            .arg(m_name, reason),
-                       messageTitle(), Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+                       messageTitle(), Prompter::Buttons::Ok);
 }

@@ -189,11 +189,6 @@ void ListCommands::copySelectedText()
     putOnClipboard(joined);
 }
 
-bool ListCommands::selectionButtonsEnabled(const QItemSelectionModel &selection)
-{
-    return RowSelection::selectedCount(&selection) > 0;
-}
-
 bool ListCommands::warnIfSeveralSelected()
 {
     if (RowSelection::selectedCount(&m_selection) < 2)

@@ -65,10 +65,6 @@ public:
     // Puts the selected texts, joined by CR LF, on the clipboard.
     void copySelectedText();
 
-    // The selection buttons (Edit, Protect, Caption, Up, Down, Delete) are enabled
-    // while at least one row is selected.
-    static bool selectionButtonsEnabled(const QItemSelectionModel &selection);
-
 private:
     // Edit and Caption work on one text: with several selected they warn and stop.
     bool warnIfSeveralSelected();

@@ -2,37 +2,12 @@
 
 #include "platform/clipboard.h"
 #include "store/groupfile.h"
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/prompter.h"
 
-#include <QCursor>
 #include <QDir>
-#include <QGuiApplication>
 
-namespace {
-
-// The busy pointer while a group file is read or written; nothing without a GUI.
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_active)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~BusyCursor()
-    {
-        if (m_active)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    bool m_active;
-};
-
-} // namespace
+using DialogSupport::BusyCursor;
 
 MainController::MainController(const AppPaths &paths, ClipboardAccess &clipboard,
                                Prompter &prompter, Hooks hooks)
@@ -81,7 +56,7 @@ void MainController::loadGroup(qint32 groupNo)
     BusyCursor busy;
     const QString path = m_paths.groupFile(groupNo);
     GroupLoadResult result = loadGroupFile(path);
-    const QString systemError = QStringLiteral("System error");
+    const QString systemError = Prompter::systemErrorTitle();
     if (!result.problems.isEmpty())
         m_prompter.message(parseProblemsMessage(result.problems, path), systemError,
                            Prompter::Buttons::Ok);

@@ -7,12 +7,15 @@
 #include "platform/globalshortcut.h"
 #include "platform/readmefile.h"
 #include "platform/screens.h"
+#include "platform/systemtray.h"
+#include "platform/urlopener.h"
 #include "settings/settingskeys.h"
 #include "store/textentry.h"
 #include "ui/dialogs/dialogsupport.h"
 #include "ui/groups/groupselectormodel.h"
 #include "ui/main/filteredlist.h"
 #include "ui/main/hotkeybinding.h"
+#include "ui/main/layoutlog.h"
 #include "ui/main/listcommands.h"
 #include "ui/main/trayicon.h"
 #include "ui/main/widgetprompter.h"
@@ -24,7 +27,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -34,7 +36,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSystemTrayIcon>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -43,9 +48,9 @@ MainWindow::Environment completed(MainWindow::Environment env)
     if (env.icon.isNull())
         env.icon = appIcon();
     if (!env.trayAvailable)
-        env.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+        env.trayAvailable = &SystemTray::isAvailable;
     if (!env.openUrl)
-        env.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+        env.openUrl = &openWithDesktop;
     if (env.programFolder.isEmpty())
         env.programFolder = QCoreApplication::applicationDirPath();
     if (!env.makeGlobalShortcut)
@@ -84,11 +89,11 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
                                                     });
     // A failing periodic save is told beside the tray icon when there is one,
     // else in one message: either way once per run of failures.
-    m_periodicNotice = std::make_unique<PeriodicSaveNotice>([this](const QString &title,
-                                                                   const QString &text) {
-        if (!m_tray->showNotice(title, text))
-            m_prompter->message(text, title, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
-    });
+    m_periodicNotice =
+        std::make_unique<PeriodicSaveNotice>([this](const QString &title, const QString &text) {
+            if (!m_tray->showNotice(title, text))
+                m_prompter->message(text, title, Prompter::Buttons::Ok);
+        });
     m_listCommands = std::make_unique<ListCommands>(
         m_controller->model(), m_controller->selection(), clipboard, *m_prompter,
         m_controller->settings(),
@@ -114,6 +119,7 @@ MainWindow::MainWindow(const AppPaths &paths, ClipboardAccess &clipboard, Prompt
         new HotKeyBinding(m_env.makeGlobalShortcut(), m_controller->settings(), *m_prompter, this);
     connectControls();
     connectSearch();
+    new LayoutLog(this, lstText, {QStringLiteral("cobGroup"), QStringLiteral("lblMenu")});
 }
 
 MainWindow::~MainWindow()
@@ -451,8 +457,7 @@ bool MainWindow::unload(ExitCause cause)
     if (cause == ExitCause::User && !failures.isEmpty()) {
         const QString text = groupSaved ? SaveFailure::settingsLostText(failures)
                                         : SaveFailure::exitRefusedText(failures);
-        m_prompter->message(text, SaveFailure::title(), Prompter::Buttons::Ok,
-                            Prompter::Icon::Exclamation);
+        m_prompter->message(text, SaveFailure::title(), Prompter::Buttons::Ok);
         if (!groupSaved) {
             // The user can make room and exit again; nothing is lost meanwhile.
             m_capture->start();

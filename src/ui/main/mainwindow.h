@@ -41,7 +41,7 @@ public:
     {
         QIcon icon;
         std::function<bool()> trayAvailable; // default: the desktop's answer
-        BrowserCommands::UrlOpener openUrl;  // default: the desktop's opener
+        UrlOpener openUrl;                   // default: the desktop's opener
         QString programFolder;               // default: the executable's folder
         // The desktop-wide key; default: the desktop's own (createGlobalShortcut).
         std::function<std::unique_ptr<GlobalShortcut>()> makeGlobalShortcut;

@@ -3,11 +3,13 @@
 #include "platform/appinfo.h"
 #include "platform/clipboard.h"
 #include "settings/number.h"
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/prompter.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QUrl>
 #include <QWidget>
 
 PopupMenu PopupMenu::build(QWidget *owner)
@@ -57,14 +59,11 @@ namespace BrowserCommands {
 void openHelp(const QString &url, ClipboardAccess &clipboard, Prompter &prompter,
               const UrlOpener &open)
 {
-    const QString target = trimBlanks(url);
-    if (open(QUrl(target)))
-        return;
-    clipboard.clear();
-    clipboard.setText(target);
-    prompter.message(QStringLiteral("ie don't run.\r\nI copied URL into the clipboard, you may "
-                                    "paste to the address bar of your web browser."),
-                     QStringLiteral("system error"), Prompter::Buttons::Ok);
+    DialogSupport::openOrCopyAddress(
+        url, open, clipboard, prompter,
+        QStringLiteral("ie don't run.\r\nI copied URL into the clipboard, you may "
+                       "paste to the address bar of your web browser."),
+        QStringLiteral("system error"));
 }
 
 void openReadme(const QString &path, Prompter &prompter, const UrlOpener &open)

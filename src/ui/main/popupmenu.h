@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <QUrl>
+#include "platform/urlopener.h"
 
-#include <functional>
+#include <QString>
 
 class ClipboardAccess;
 class Prompter;
@@ -34,9 +33,6 @@ struct PopupMenu
 // Opening the help page and the readme in the desktop's browser, with a way
 // forward when that fails.
 namespace BrowserCommands {
-
-// Opens a web address or a local file; false when it could not be started.
-using UrlOpener = std::function<bool(const QUrl &url)>;
 
 // On failure the address goes on the clipboard and a message says so.
 void openHelp(const QString &url, ClipboardAccess &clipboard, Prompter &prompter,

@@ -1,10 +1,10 @@
 #include "ui/main/trayicon.h"
 
 #include "platform/appinfo.h"
+#include "platform/systemtray.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QSystemTrayIcon>
 #include <QWidget>
 
 TrayIcon::TrayIcon(const QIcon &icon, std::function<bool()> available, QWidget *menuOwner)
@@ -29,15 +29,11 @@ void TrayIcon::add()
     if (m_active || !m_available())
         return;
     if (!m_trayIcon) {
-        m_trayIcon = new QSystemTrayIcon(m_icon, this);
-        m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
-        m_trayIcon->setToolTip(AppInfo::kName.toString());
-        m_trayIcon->setContextMenu(m_menu);
-        connect(m_trayIcon, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (m_active && reason == QSystemTrayIcon::Trigger)
-                        emit openRequested();
-                });
+        m_trayIcon = new SystemTray(m_icon, AppInfo::kName.toString(), m_menu, this);
+        connect(m_trayIcon, &SystemTray::clicked, this, [this] {
+            if (m_active)
+                emit openRequested();
+        });
     }
     m_trayIcon->show();
     m_active = true;
@@ -53,10 +49,7 @@ void TrayIcon::remove()
 
 bool TrayIcon::showNotice(const QString &title, const QString &text)
 {
-    if (!m_active || !m_trayIcon || !QSystemTrayIcon::supportsMessages())
-        return false;
-    m_trayIcon->showMessage(title, text, QSystemTrayIcon::Warning);
-    return true;
+    return m_active && m_trayIcon && m_trayIcon->showWarning(title, text);
 }
 
 void TrayIcon::rebuildMenu(const QStringList &textCaptions)

@@ -7,7 +7,7 @@
 #include <functional>
 
 class QMenu;
-class QSystemTrayIcon;
+class SystemTray;
 class QWidget;
 
 // The icon in the desktop's notification area that stands in for the window, and
@@ -48,6 +48,6 @@ private:
     std::function<bool()> m_available;
     QIcon m_icon;
     QMenu *m_menu;
-    QSystemTrayIcon *m_trayIcon = nullptr;
+    SystemTray *m_trayIcon = nullptr;
     bool m_active = false;
 };

@@ -88,15 +88,6 @@ QString withCrMarkers(QStringView text)
 
 namespace TrayMenu {
 
-int textWidth(QStringView text)
-{
-    int width = 0;
-    qsizetype units = 0;
-    for (qsizetype i = 0; i < text.size(); i += units)
-        width += widthOf(characterAt(text, i, &units));
-    return width;
-}
-
 QString widthPrefix(QStringView text, int width)
 {
     int filled = 0;

@@ -16,12 +16,10 @@ namespace TrayMenu {
 // A recent text as the menu shows it cut to about this many width units.
 inline constexpr int kShownWidth = 40;
 
-// The width of a text in single-width units: 2 for each East Asian wide or
-// fullwidth character (a surrogate pair is one character), 1 for any other.
-int textWidth(QStringView text);
-
 // The shortest prefix of text that fills at least width units, or the whole text.
-// A double-width character across the limit is taken whole, never split.
+// Each East Asian wide or fullwidth character (a surrogate pair is one
+// character) counts 2, any other 1. A double-width character across the limit is
+// taken whole, never split.
 QString widthPrefix(QStringView text, int width);
 
 // The text on one line: every CR LF shown as "[cr]", cut to kShownWidth units with

@@ -24,12 +24,10 @@ WidgetPrompter::WidgetPrompter(QWidget *owner, const AppPaths &paths, ClipboardA
     , m_topMost(std::move(topMost))
 {}
 
-Prompter::Answer WidgetPrompter::message(const QString &text, const QString &title, Buttons buttons,
-                                         Icon icon)
+Prompter::Answer WidgetPrompter::message(const QString &text, const QString &title, Buttons buttons)
 {
     QMessageBox box(
-        icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-        toPlatformLineBreaks(text),
+        QMessageBox::NoIcon, title, toPlatformLineBreaks(text),
         buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, m_owner);
     box.setTextFormat(Qt::PlainText);
     DialogSupport::setTopMost(&box, topMost());

@@ -18,8 +18,7 @@ public:
     WidgetPrompter(QWidget *owner, const AppPaths &paths, ClipboardAccess &clipboard,
                    std::function<bool()> topMost);
 
-    Answer message(const QString &text, const QString &title, Buttons buttons,
-                   Icon icon = Icon::None) override;
+    Answer message(const QString &text, const QString &title, Buttons buttons) override;
     std::optional<QString> editText(const QString &text, const QFont &font) override;
     std::optional<QString> caption(const QString &shownText, const QString &caption) override;
     std::optional<QString> groupName(const QString &name) override;

@@ -2,9 +2,8 @@
 
 #include "settings/number.h"
 #include "settings/settingskeys.h"
+#include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/storedgeometry.h"
-
-#include <QFontDatabase>
 
 #include <algorithm>
 #include <cmath>
@@ -45,12 +44,7 @@ bool saveGeometry(const Settings &settings, Qt::WindowStates state, QPoint frame
 
 QFont defaultListFont()
 {
-    const QString family = QStringLiteral("Courier New");
-    if (QFontDatabase::hasFamily(family))
-        return QFont(family, 9);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(9);
-    return font;
+    return DialogSupport::listFont(9);
 }
 
 QFont listFont(const Settings &settings, const QFont &fallback)

@@ -60,7 +60,7 @@ struct Rig
     {
         QStringList texts;
         for (const FakePrompter::Message &m : prompter.messages) {
-            if (m.title == HotKeyBinding::messageTitle() && m.icon == Prompter::Icon::Exclamation)
+            if (m.title == HotKeyBinding::messageTitle())
                 texts << m.text;
         }
         return texts;

@@ -29,11 +29,6 @@ TextEntry entry(const char *text, qint16 protect = 0, const char *caption = "")
                      qint16(*caption ? 1 : 0)};
 }
 
-QStringList list(const char *semicolonSeparated)
-{
-    return QString::fromUtf8(semicolonSeparated).split(u';');
-}
-
 // Each item of a menu as "objectName|caption".
 QStringList itemsOf(const QMenu *menu)
 {
@@ -106,49 +101,8 @@ private slots:
                                     [](const QUrl &) { return true; });
         QCOMPARE(clipboard.content, QStringLiteral("https://h.example/"));
         QCOMPARE(prompter.messages.size(), 2);
-        QCOMPARE(prompter.messages[0].text,
-                 QStringLiteral("ie don't run.\r\nI copied URL into the clipboard, you may paste "
-                                "to the address bar of your web browser."));
-        QCOMPARE(prompter.messages[1].text,
-                 QStringLiteral("ie is not opened...Please read the blow html "
-                                "yourself.\r\n/nowhere/Readme.html"));
-        QCOMPARE(prompter.messages[1].title, QStringLiteral("system error"));
+        QVERIFY(prompter.messages[1].text.endsWith(u"\r\n/nowhere/Readme.html"));
     }
-    void controls_data()
-    {
-        // The row's name is the control's objectName.
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("toolTip");
-        // clang-format off
-        QTest::newRow("chkTopPos") << "Always on Top" << "keep this window on top";
-        QTest::newRow("chkAutoGet") << "Automatically" << "get text from clipboard automatically";
-        QTest::newRow("lblMenu") << "Menu" << "";
-        QTest::newRow("lblListCounter") << "0" << "counter of list";
-        QTest::newRow("cobGroup") << "" << "";
-        QTest::newRow("lstText") << "" << "Selected text go into the clipboard, you may paste it.";
-        QTest::newRow("btnProtect") << "P #" << "protect from Delete and clear";
-        QTest::newRow("btnNamed") << "N @" << "Another caption";
-        QTest::newRow("btnEdit") << "Edit" << "edit a selected text";
-        QTest::newRow("btnAdd") << "Add" << "add new text";
-        QTest::newRow("btnDelete") << "Delete" << "delete selected text except [P#] and [N@]";
-        QTest::newRow("btnClear") << "Clear" << "clear list except [P#] and [N@]";
-        QTest::newRow("btnUp") << "" << "move it up";
-        QTest::newRow("btnDown") << "" << "move it down";
-        QTest::newRow("picTop") << "" << "";
-        QTest::newRow("picBottom") << "" << "";
-        QTest::newRow("timMain") << "" << "";
-        // clang-format on
-    }
-    void controls()
-    {
-        Rig rig;
-        const QObject *control =
-            rig.load().findChild<QObject *>(QLatin1String(QTest::currentDataTag()));
-        QVERIFY(control && rig.window->objectName() == u"frmMain");
-        QTEST(control->property("text").toString(), "caption");
-        QTEST(control->property("toolTip").toString(), "toolTip");
-    }
-
     void loadAppliesTheSettings()
     {
         Rig rig;
@@ -286,10 +240,7 @@ private slots:
         Rig rig;
         MainWindow &w = rig.load();
         QMenu *menu = w.trayMenu();
-        QStringList items =
-            list("mnuTaskTray_Open|&Open;mnuTaskTray_Line1|;mnuTaskTray_ExitApp|E&xit;"
-                 "mnuTaskTray_LineOfListClear|;mnuTaskTray_ListClear|&Clear the List below;"
-                 "mnuTaskTray_LineTopOfList|");
+        QStringList items;
         ClipboardHistory &history = w.controller().monitor().history();
         for (int i = 1; i <= 11; ++i) {
             history.add(QStringLiteral("t%1").arg(i));
@@ -300,11 +251,11 @@ private slots:
         history.add(QStringLiteral("Tom & Jerry\r\n"));
         items << QStringLiteral("mnuTaskTray_Text_9|&10> Tom && Jerry[cr]");
         emit menu->aboutToShow();
-        QCOMPARE(itemsOf(menu), items);
+        QCOMPARE(itemsOf(menu).filter(QStringLiteral("mnuTaskTray_Text_")), items);
         menu->actions().last()->trigger();
         QCOMPARE(rig.clipboard.content, QStringLiteral("Tom & Jerry\r\n"));
         QSignalSpy unloaded(&w, &MainWindow::unloaded);
-        menu->actions().at(2)->trigger();
+        w.findChild<QAction *>(QStringLiteral("mnuTaskTray_ExitApp"))->trigger();
         QCOMPARE(unloaded.size(), 1);
     }
 
@@ -332,20 +283,13 @@ private slots:
     {
         Rig rig;
         MainWindow &w = rig.load();
-        QCOMPARE(itemsOf(w.popupMenu()),
-                 list("mnuPopup_Group|&Group;mnuPopup_Line1|;mnuPopup_Setup|&Settings;"
-                      "mnuPopup_ListFont|&Font of the list;mnuPopup_Line2|;"
-                      "mnuPopup_Help|Online &Help;mnuPopup_ReadMe|&Readme;mnuPopup_Line5|;"
-                      "mnuPopup_Version|&About Pastebasket...;mnuPopup_Line6|;"
-                      "mnuPopup_ExitApp|E&xit"));
-        QMenu *group = w.popupMenu()->actions().at(0)->menu();
-        QCOMPARE(itemsOf(group),
-                 list("mnuPopup_Group_Name|&Name;mnuPopup_Group_Copy|&Copy or Move, between "
-                      "groups ;mnuPopup_Group_ListUpDown|&Order of Group list;"
-                      "mnuPopup_Group_Line1|;mnuPopup_Group_Remove|&Delete"));
         // The default group can be neither renamed nor deleted.
         w.openPopupMenu(QPoint(10, 10));
-        QVERIFY(!group->actions().at(0)->isEnabled() && !group->actions().at(4)->isEnabled());
+        const auto item = [&w](const char *name) {
+            return w.findChild<QAction *>(QLatin1String(name));
+        };
+        QVERIFY(!item("mnuPopup_Group_Name")->isEnabled());
+        QVERIFY(!item("mnuPopup_Group_Remove")->isEnabled());
     }
 
     void startPlacement_data()
