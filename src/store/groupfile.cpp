@@ -305,7 +305,10 @@ QString decodePlainUtf8(QByteArrayView bytes)
     const qsizetype breaks = std::count(begin, end, '\x01');
     QString out(bytes.size() + breaks, Qt::Uninitialized);
     QChar *dst = out.data();
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Each run is decoded on its own, so a U+FEFF after a line break or a comma
+    // would be taken for a byte-order mark and dropped without ConvertInitialBom.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const char *run = begin;
     for (const char *p = begin; p != end; ++p) {
         if (*p != '\x01' && *p != '\x02')
