@@ -1,5 +1,7 @@
 #include "platform/textcodec.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace {
@@ -23,9 +25,16 @@ QString decodeWindows1252(QByteArrayView bytes)
     return out;
 }
 
+QString decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
+}
+
 QString decodeFileLine(QByteArrayView line)
 {
-    return line.isValidUtf8() ? QString::fromUtf8(line) : decodeWindows1252(line);
+    return line.isValidUtf8() ? decodeUtf8(line) : decodeWindows1252(line);
 }
 
 QByteArrayView withoutByteOrderMarks(QByteArrayView bytes)
@@ -44,7 +53,7 @@ QString decodeFileText(QByteArrayView bytes)
     bytes = withoutByteOrderMarks(bytes);
     // Nearly every file is UTF-8 throughout: one pass over the whole.
     if (bytes.isValidUtf8())
-        return QString::fromUtf8(bytes);
+        return decodeUtf8(bytes);
     // The line breaks are ASCII and read alike in both encodings; each run
     // between them is decided on its own.
     QString out;

@@ -14,6 +14,10 @@
 // part of its text.
 QString decodeFileText(QByteArrayView bytes); // lines end at CR or LF
 QString decodeFileLine(QByteArrayView line);  // one line, decided on its own
+// UTF-8 decoded with every U+FEFF kept: QString::fromUtf8 takes one at the start
+// for a byte-order mark and drops it, which would change a text that begins with
+// one each time it is read.
+QString decodeUtf8(QByteArrayView bytes);
 // The bytes after any UTF-8 byte-order marks at the start.
 QByteArrayView withoutByteOrderMarks(QByteArrayView bytes);
 QByteArray encodeFileText(QStringView text);

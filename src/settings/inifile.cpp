@@ -382,7 +382,7 @@ QString decodePart(QByteArrayView part, QByteArrayView line)
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii)
         return QString::fromLatin1(part);
-    return line.isValidUtf8() ? QString::fromUtf8(part) : decodeWindows1252(part);
+    return line.isValidUtf8() ? decodeUtf8(part) : decodeWindows1252(part);
 }
 
 } // namespace
@@ -472,7 +472,7 @@ QString IniSnapshot::value(QStringView section, QStringView key) const
     const QByteArrayView all(m_bytes);
     const QByteArrayView whole = all.sliced(line->lineFrom, line->lineTo - line->lineFrom);
     const QByteArrayView bytes = all.sliced(line->valueFrom, line->lineTo - line->valueFrom);
-    QString value = whole.isValidUtf8() ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
+    QString value = whole.isValidUtf8() ? decodeUtf8(bytes) : decodeWindows1252(bytes);
     const qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0)
         value.truncate(nul);

@@ -395,7 +395,7 @@ QString formatRecordValue(const TextEntry &entry)
 {
     QByteArray line;
     appendRecord(line, 1, entry);
-    return QString::fromUtf8(QByteArrayView(line).sliced(line.indexOf('=') + 1));
+    return decodeUtf8(QByteArrayView(line).sliced(line.indexOf('=') + 1));
 }
 
 QByteArray serializeGroup(const QList<TextEntry> &entries)
@@ -439,7 +439,7 @@ QList<TextEntry> parseGroup(QByteArrayView content, ParseProblems *problems, boo
         }
         const bool utf8 = allUtf8 || bytes.isValidUtf8();
         const auto decode = [utf8](QByteArrayView b) {
-            return utf8 ? QString::fromUtf8(b) : decodeWindows1252(b);
+            return utf8 ? decodeUtf8(b) : decodeWindows1252(b);
         };
         // "=" and "," are ASCII: their bytes are found alike in both encodings.
         const QByteArrayView value = bytes.sliced(bytes.indexOf('=') + 1);
