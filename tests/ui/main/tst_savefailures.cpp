@@ -190,7 +190,8 @@ private slots:
             }
         }
         QCOMPARE(unloaded.size(), 0);
-        QCOMPARE(rig.recovered(), QList(2, rig.controller().model().entriesInRowOrder()));
+        QCOMPARE(rig.recovered(),
+                 QList<QList<TextEntry>>(2, rig.controller().model().entriesInRowOrder()));
         QVERIFY(rig.prompter.messages.isEmpty());
         QVERIFY(w.exitApp());
         QCOMPARE(readGroup(rig.paths.groupFile(0)).size(), 2);
