@@ -1,6 +1,7 @@
 #include "windowrig.h"
 
 #include "ui/groups/groupselectormodel.h"
+#include "ui/main/windowsettings.h"
 
 class TestMainWindow : public QObject
 {
@@ -108,6 +109,32 @@ private slots:
         fresh.window->exitApp();
         QVERIFY(QFile::exists(fresh.paths.groupFile(0)));
         QVERIFY(fresh.settings.isEmpty(Setting::LastGroupNo));
+    }
+
+    void startPlacement_data()
+    {
+        QTest::addColumn<QString>("stored"); // Width,Height,Top,Left in twips
+        QTest::addColumn<QRect>("geometry"); // at -1,-1: placed by the window system
+        // clang-format off
+        QTest::newRow("first run: 189 wide, design height") << "" << QRect(-1, -1, 189, 288);
+        QTest::newRow("width 0 ignores the rest") << "0,3000,1500,1500" << QRect(-1, -1, 189, 288);
+        QTest::newRow("height 0 keeps the design's") << "6000,0,0," << QRect(-1, -1, 400, 288);
+        QTest::newRow("numbers read as far as they go") << "1500x,1508,x,-750" << QRect(0, 0, 100, 101);
+        QTest::newRow("top and left 0: not placed") << "4500,6000,0,0" << QRect(-1, -1, 300, 400);
+        QTest::newRow("second screen kept") << "4500,6000,1500,18000" << QRect(1200, 100, 300, 400);
+        QTest::newRow("huge values") << "1e12,1e12,1e12,1e12" << QRect(1024, 0, 800, 600);
+        // clang-format on
+    }
+    void startPlacement()
+    {
+        QFETCH(QString, stored);
+        WindowRig rig;
+        const SettingKey keys[] = {Setting::Width, Setting::Height, Setting::Top, Setting::Left};
+        for (int i = 0; i < 4; ++i)
+            rig.settings.setValue(keys[i], stored.split(u',').value(i));
+        const WindowSettings::Placement p = WindowSettings::startPlacement(
+            rig.settings, {210, 288}, 189, {QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)});
+        QTEST(QRect(p.position.value_or(QPoint(-1, -1)), p.size), "geometry");
     }
 };
 
