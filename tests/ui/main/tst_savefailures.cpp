@@ -1,42 +1,15 @@
-// Saves that fail, in the window itself: the user's exit, the periodic save, the
-// session manager's save and an exit by the system. Every case checks that what
-// was in memory is somewhere on disk or still in memory, and that the user, or
-// the log, was told.
-#include "capture/capturescheduler.h"
-#include "fakes/fakeclipboard.h"
-#include "fakes/fakeprompter.h"
-#include "platform/paths.h"
-#include "platform/processguard.h"
-#include "settings/settingskeys.h"
-#include "store/groupfile.h"
-#include "ui/main/mainwindow.h"
-#include "ui/main/savefailure.h"
+// Group files and the registry that cannot be written or read. Every case checks
+// that what was in memory is somewhere on disk or still in memory, and that the
+// user, or the log, was told.
+#include "windowrig.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QMenu>
-#include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include "capture/capturescheduler.h"
+#include "platform/filesys.h"
+#include "platform/processguard.h"
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace {
-
-TextEntry entry(const QString &text)
-{
-    return TextEntry{text, 0, QString(), 0};
-}
-
-QList<TextEntry> readGroup(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? parseGroup(file.readAll(), {}) : QList<TextEntry>();
-}
 
 enum class Fault
 {
@@ -45,88 +18,63 @@ enum class Fault
 };
 
 // Makes one fault for as long as it lives; the file system is as it was after.
-class FaultScope
+struct FaultScope
 {
-public:
-    FaultScope(Fault fault, const AppPaths &paths)
-        : m_fault(fault)
-        , m_paths(paths)
+    FaultScope(Fault fault, const QString &groupFile)
+        : fault(fault)
+        , file(groupFile)
     {
-        if (fault == Fault::GroupFileIsAFolder) {
-            QFile::remove(paths.groupFile(0));
-            QDir().mkdir(paths.groupFile(0));
-        } else {
-            ::getrlimit(RLIMIT_FSIZE, &m_saved);
-            rlimit tiny = m_saved;
-            tiny.rlim_cur = 8;
-            ::setrlimit(RLIMIT_FSIZE, &tiny);
-        }
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit tiny = saved;
+        tiny.rlim_cur = 8;
+        QFile::remove(file);
+        QVERIFY(fault == Fault::DiskFull ? ::setrlimit(RLIMIT_FSIZE, &tiny) == 0
+                                         : QDir().mkdir(file));
     }
     ~FaultScope() { end(); }
     void end()
     {
-        if (m_ended)
-            return;
-        m_ended = true;
-        if (m_fault == Fault::GroupFileIsAFolder)
-            QDir().rmdir(m_paths.groupFile(0));
-        else
-            ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        QDir().rmdir(file);
     }
     // Part of the reason the system gives.
     QString reason() const
     {
-        return m_fault == Fault::GroupFileIsAFolder ? QStringLiteral("Is a directory")
-                                                    : QStringLiteral("File too large");
+        return fault == Fault::GroupFileIsAFolder ? u"Is a directory"_s : u"File too large"_s;
     }
-
-private:
-    Fault m_fault;
-    AppPaths m_paths;
-    rlimit m_saved{};
-    bool m_ended = false;
+    Fault fault;
+    QString file;
+    rlimit saved{};
 };
 
-struct Rig
+// The window with one text that is only in memory, until a save.
+struct Rig : WindowRig
 {
     explicit Rig(bool trayAvailable = false)
+        : WindowRig(trayAvailable)
     {
-        QDir().mkpath(paths.dataFolder);
-        QDir().mkpath(paths.tempFolder);
-        settings.writeStartupDefaults();
-        env.trayAvailable = [trayAvailable] { return trayAvailable; };
-        window = std::make_unique<MainWindow>(paths, clipboard, &prompter, env);
-        window->load();
-        window->show();
-        // In memory only, until a save.
-        window->controller().model().appendEntry(entry(QStringLiteral("only in memory")));
+        load().show();
+        controller().model().appendEntry(entry(u"only in memory"_s));
     }
-    QList<TextEntry> recovered() const
+    // The texts of each recovery file.
+    QList<QList<TextEntry>> recovered() const
     {
-        const QStringList names =
-            QDir(paths.dataFolder)
-                .entryList({QStringLiteral("group0.dat.recovered-*")}, QDir::Files);
-        return names.size() == 1 ? readGroup(QDir(paths.dataFolder).filePath(names.first()))
-                                 : QList<TextEntry>();
+        QList<QList<TextEntry>> files;
+        const QDir data(paths.dataFolder);
+        for (const QFileInfo &file : data.entryInfoList({u"group0.dat.recovered-*"_s})) {
+            files << readGroup(file.filePath());
+            if (file.permissions() & 0x0077) // not for other users' eyes
+                files.last().clear();
+        }
+        return files;
     }
-
-    QTemporaryDir dir;
-    AppPaths paths = AppPaths::forUserFolder(dir.path());
-    Settings settings{paths.iniFile};
-    FakeClipboard clipboard;
-    FakePrompter prompter;
-    MainWindow::Environment env;
-    std::unique_ptr<MainWindow> window;
+    FaultScope fault(Fault f = Fault::GroupFileIsAFolder) const
+    {
+        return FaultScope(f, paths.groupFile(0));
+    }
 };
 
-const QList<TextEntry> kInMemory{entry(QStringLiteral("only in memory"))};
-
-void addFaults()
-{
-    QTest::addColumn<Fault>("fault");
-    QTest::newRow("group file is a folder") << Fault::GroupFileIsAFolder;
-    QTest::newRow("disk full") << Fault::DiskFull;
-}
+const QList<TextEntry> kInMemory{entry(u"only in memory"_s)};
 
 } // namespace
 
@@ -158,29 +106,26 @@ private slots:
         QSignalSpy unloaded(&w, &MainWindow::unloaded);
         const auto exitAsTheUserDoes = [&] {
             if (how == u"popup menu") {
-                w.popupMenu()->findChild<QAction *>(QStringLiteral("mnuPopup_ExitApp"))->trigger();
+                w.popupMenu()->findChild<QAction *>(u"mnuPopup_ExitApp"_s)->trigger();
             } else if (how == u"tray menu") {
                 emit w.trayMenu()->aboutToShow();
-                w.trayMenu()
-                    ->findChild<QAction *>(QStringLiteral("mnuTaskTray_ExitApp"))
-                    ->trigger();
+                w.trayMenu()->findChild<QAction *>(u"mnuTaskTray_ExitApp"_s)->trigger();
             } else {
                 w.close();
             }
         };
 
-        FaultScope scope(fault, rig.paths);
+        FaultScope scope = rig.fault(fault);
         exitAsTheUserDoes();
         QCOMPARE(unloaded.size(), 0);
         QVERIFY(w.isVisible());
         QVERIFY(w.findChild<CaptureScheduler *>()->isRunning());
         QCOMPARE(rig.prompter.messages.size(), 1);
-        const FakePrompter::Message told = rig.prompter.messages.first();
-        QCOMPARE(told.title, QStringLiteral("System error"));
-        QVERIFY2(told.text.contains(QDir::toNativeSeparators(rig.paths.groupFile(0))) &&
-                     told.text.contains(scope.reason()),
-                 qPrintable(told.text));
-        QCOMPARE(w.controller().model().entriesInRowOrder(), kInMemory);
+        const QString told = rig.prompter.messages.first().text;
+        QVERIFY2(told.contains(QDir::toNativeSeparators(rig.paths.groupFile(0))) &&
+                     told.contains(scope.reason()),
+                 qPrintable(told));
+        QCOMPARE(rig.controller().model().entriesInRowOrder(), kInMemory);
 
         // Room made: the next exit saves and ends.
         scope.end();
@@ -192,42 +137,35 @@ private slots:
 
     // A signal or the end of the session does not wait: the texts go to a
     // recovery file beside the group file, and the failure to the log.
-    void systemExitKeepsTheTextsInARecoveryFile_data() { addFaults(); }
+    void systemExitKeepsTheTextsInARecoveryFile_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::newRow("group file is a folder") << Fault::GroupFileIsAFolder;
+        QTest::newRow("disk full") << Fault::DiskFull;
+    }
     void systemExitKeepsTheTextsInARecoveryFile()
     {
         QFETCH(Fault, fault);
         Rig rig;
-        MainWindow &w = *rig.window;
-        QSignalSpy unloaded(&w, &MainWindow::unloaded);
+        QSignalSpy unloaded(rig.window.get(), &MainWindow::unloaded);
         {
-            FaultScope scope(fault, rig.paths);
+            FaultScope scope = rig.fault(fault);
             QTest::ignoreMessage(
-                QtCriticalMsg, QRegularExpression(QStringLiteral("cannot save .*group0\\.dat: .*") +
-                                                  scope.reason()));
-            QTest::ignoreMessage(QtCriticalMsg,
-                                 QRegularExpression(QStringLiteral("texts in memory")));
-            if (fault == Fault::DiskFull) {
-                QTest::ignoreMessage(
-                    QtCriticalMsg, QRegularExpression(QStringLiteral("cannot write the settings")));
-            }
-            QVERIFY(w.exitApp(MainWindow::ExitCause::System));
+                QtCriticalMsg,
+                QRegularExpression(u"cannot save .*group0\\.dat: .*"_s + scope.reason()));
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"texts in memory"_s));
+            if (fault == Fault::DiskFull)
+                QTest::ignoreMessage(QtCriticalMsg,
+                                     QRegularExpression(u"cannot write the settings"_s));
+            QVERIFY(rig.window->exitApp(MainWindow::ExitCause::System));
         }
         QCOMPARE(unloaded.size(), 1);
-        QVERIFY(w.exitSaveFailed());
+        QVERIFY(rig.window->exitSaveFailed());
         QVERIFY(rig.prompter.messages.isEmpty()); // nobody there to answer a box
-        if (fault == Fault::GroupFileIsAFolder) {
-            QCOMPARE(rig.recovered(), kInMemory);
-            const QString recovery = QDir(rig.paths.dataFolder)
-                                         .entryInfoList({QStringLiteral("*.recovered-*")})
-                                         .first()
-                                         .filePath();
-            QCOMPARE(QFile::permissions(recovery) & 0x7777,
-                     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                         QFileDevice::WriteUser);
-        } else {
-            // Nothing can be written on a full disk; the log says what is lost.
-            QCOMPARE(rig.recovered(), QList<TextEntry>());
-        }
+        // Nothing can be written on a full disk; the log says what is lost.
+        const bool full = fault == Fault::DiskFull;
+        QCOMPARE(rig.recovered(),
+                 full ? QList<QList<TextEntry>>() : QList<QList<TextEntry>>{kInMemory});
     }
 
     // The session manager's save may be followed by a cancelled logout: the
@@ -239,21 +177,21 @@ private slots:
         QSignalSpy unloaded(&w, &MainWindow::unloaded);
         w.commitData();
         QCOMPARE(readGroup(rig.paths.groupFile(0)), kInMemory);
-        QCOMPARE(unloaded.size(), 0);
-        QVERIFY(w.isVisible());
-        QVERIFY(w.findChild<CaptureScheduler *>()->isRunning());
+        QVERIFY(w.isVisible() && w.findChild<CaptureScheduler *>()->isRunning());
 
         // The logout was cancelled; the user goes on copying.
-        w.controller().model().appendEntry(entry(QStringLiteral("after the cancel")));
+        rig.controller().model().appendEntry(entry(u"after the cancel"_s));
         {
-            FaultScope scope(Fault::GroupFileIsAFolder, rig.paths);
-            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("cannot save")));
-            QTest::ignoreMessage(QtCriticalMsg,
-                                 QRegularExpression(QStringLiteral("texts in memory")));
-            w.commitData();
+            FaultScope scope = rig.fault();
+            for (int save = 0; save < 2; ++save) { // within a second: the names must differ
+                QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"cannot save"_s));
+                QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"texts in memory"_s));
+                w.commitData();
+            }
         }
         QCOMPARE(unloaded.size(), 0);
-        QCOMPARE(rig.recovered().size(), 2);
+        QCOMPARE(rig.recovered(),
+                 QList<QList<TextEntry>>(2, rig.controller().model().entriesInRowOrder()));
         QVERIFY(rig.prompter.messages.isEmpty());
         QVERIFY(w.exitApp());
         QCOMPARE(readGroup(rig.paths.groupFile(0)).size(), 2);
@@ -263,17 +201,14 @@ private slots:
     void periodicSaveFailureIsToldOncePerRun()
     {
         Rig rig;
-        MainController &c = rig.window->controller();
+        MainController &c = rig.controller();
+        const QRegularExpression logged(u"periodic save failed"_s);
         {
-            FaultScope scope(Fault::GroupFileIsAFolder, rig.paths);
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression(QStringLiteral("periodic save failed")));
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression(QStringLiteral("periodic save failed")));
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression(QStringLiteral("periodic save failed")));
-            for (int period = 0; period < 3; ++period)
+            FaultScope scope = rig.fault();
+            for (int period = 0; period < 3; ++period) {
+                QTest::ignoreMessage(QtWarningMsg, logged);
                 c.periodicSave();
+            }
             QCOMPARE(rig.prompter.messages.size(), 1);
             QVERIFY(rig.prompter.messages.first().text.contains(
                 QDir::toNativeSeparators(rig.paths.groupFile(0))));
@@ -281,36 +216,88 @@ private slots:
         }
         c.periodicSave(); // the retry works: the run ends
         QCOMPARE(readGroup(rig.paths.groupFile(0)), kInMemory);
-        c.model().appendEntry(entry(QStringLiteral("second")));
-        FaultScope again(Fault::GroupFileIsAFolder, rig.paths);
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression(QStringLiteral("periodic save failed")));
+        c.model().appendEntry(entry(u"second"_s));
+        FaultScope again = rig.fault();
+        QTest::ignoreMessage(QtWarningMsg, logged);
         c.periodicSave();
         QCOMPARE(rig.prompter.messages.size(), 2);
     }
 
-    // A group change that cannot save first names the file and the reason.
-    void groupChangeNamesTheFile()
+    // Thousands of bad values in a file are one message, which counts them and
+    // shows the first; the values before each bad flag are still loaded.
+    void manyBadRecordsAreOneMessage()
     {
-        Rig rig;
-        MainController &c = rig.window->controller();
-        FaultScope scope(Fault::GroupFileIsAFolder, rig.paths);
-        QVERIFY(!c.saveCurrentGroup());
-        QVERIFY(c.saveError().contains(QDir::toNativeSeparators(rig.paths.groupFile(0))));
-        QVERIFY(c.saveError().contains(scope.reason()));
+        WindowRig rig;
+        QByteArray file("[ListData]\r\nText1=good,0,,0\r\n");
+        for (int i = 2; i <= 31; ++i)
+            file +=
+                "Text" + QByteArray::number(i) + "=bad" + QByteArray::number(i) + ",99999,,0\r\n";
+        QVERIFY(writeFileAtomically(rig.paths.groupFile(0), file));
+        MainController c{rig.paths, rig.clipboard, rig.prompter, {}};
+        c.loadGroup(0);
+        QCOMPARE(c.model().count(), 31);
+        QCOMPARE(rig.prompter.messages.size(), 1);
+        const QString told = rig.prompter.messages[0].text;
+        QVERIFY2(told.startsWith(u"gsSetTextDataFromFileData(): Overflow") &&
+                     told.contains(u"30 values") &&
+                     told.contains(u"line 3:\r\nText2=bad2,99999,,0"),
+                 qPrintable(told));
     }
 
-    void recoveryNamesDoNotCollide()
+    // A group file that cannot be read whole is set aside, and the user is told
+    // which file and where it went; what was read is still shown and saved.
+    void unreadableGroupFileIsReported_data()
     {
-        QTemporaryDir dir;
-        const QString group = dir.filePath(QStringLiteral("group3.dat"));
-        const QDateTime at(QDate(2026, 1, 2), QTime(3, 4, 5));
-        QString first = SaveFailure::writeRecoveryFile(group, kInMemory, nullptr, at);
-        QString second = SaveFailure::writeRecoveryFile(group, {}, nullptr, at);
-        QCOMPARE(first, group + QStringLiteral(".recovered-20260102-030405"));
-        QCOMPARE(second, first + QStringLiteral("-2"));
-        QCOMPARE(readGroup(first), kInMemory);
-        QVERIFY(QFileInfo(second).isFile());
+        QTest::addColumn<bool>("folder"); // else binary junk without a "[ListData]" line
+        QTest::newRow("a folder in its place") << true;
+        QTest::newRow("no group file") << false;
+    }
+    void unreadableGroupFileIsReported()
+    {
+        QFETCH(bool, folder);
+        WindowRig rig;
+        const QString path = rig.paths.groupFile(0);
+        QVERIFY(folder ? QDir().mkpath(path + u"/inside")
+                       : writeFileAtomically(path,
+                                             QByteArray("\x7f"
+                                                        "ELF\x02\x01=\x01\x00\x00junk,1,,0\x00\xff",
+                                                        21)));
+        MainController c{rig.paths, rig.clipboard, rig.prompter, {}};
+        c.loadGroup(0);
+        const QStringList aside =
+            QDir(rig.paths.dataFolder)
+                .entryList({u"group0.dat.unreadable-*"_s}, QDir::AllEntries | QDir::Hidden);
+        QCOMPARE(aside.size(), 1);
+        const QString asidePath = rig.paths.dataFolder + u'/' + aside[0];
+        QCOMPARE(rig.prompter.messages.size(), 1);
+        const QString told = rig.prompter.messages[0].text;
+        QVERIFY2(told.contains(QDir::toNativeSeparators(path)) &&
+                     told.contains(QDir::toNativeSeparators(asidePath)),
+                 qPrintable(told));
+        // The original stays as it was; the next save cannot reach it.
+        QVERIFY(c.saveGroup());
+        QCOMPARE(QFileInfo(asidePath).isDir(), folder);
+        QCOMPARE(loadGroupFile(path).status, GroupLoadResult::Status::Loaded);
+    }
+
+    // With the registry unreadable the user is told at once, the default group is
+    // current and saved, and the registry is never replaced.
+    void unreadableRegistryKeepsTheDefaultGroup()
+    {
+        WindowRig rig;
+        QVERIFY(QDir().mkpath(rig.paths.registryFile() + u"/kept"));
+        MainController c{rig.paths, rig.clipboard, rig.prompter, {}};
+        c.setUpGroups();
+        QCOMPARE(c.currentGroupNo(), 0);
+        QCOMPARE(c.groups().selector().groupOrder(), QList<qint32>{0});
+        QCOMPARE(rig.prompter.messages.size(), 1);
+        QVERIFY(rig.prompter.messages[0].text.contains(
+            QDir::toNativeSeparators(rig.paths.registryFile())));
+        c.loadGroup(0);
+        c.model().appendEntry(entry(u"copied"_s));
+        QVERIFY(c.saveGroup());
+        QCOMPARE(readGroup(rig.paths.groupFile(0)).size(), 1);
+        QVERIFY(QFileInfo(rig.paths.registryFile() + u"/kept").isDir());
     }
 };
 
