@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -49,13 +48,15 @@ public:
     }
     ~RawOwner()
     {
-        m_stop = true;
-        m_thread.join();
+        asked();
         xcb_disconnect(m_connection);
     }
+    // Stops answering; what it was asked for until then.
     QList<QByteArray> asked()
     {
-        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
         return m_asked;
     }
 
@@ -87,12 +88,9 @@ private:
     {
         const bool targets = request.target == m_targets;
         const auto known = m_atoms.find(request.target);
-        {
-            const std::lock_guard lock(m_mutex);
-            m_asked.append(targets                  ? QByteArray("TARGETS")
-                           : known != m_atoms.end() ? known->second
-                                                    : QByteArray("?"));
-        }
+        m_asked.append(targets                  ? QByteArray("TARGETS")
+                       : known != m_atoms.end() ? known->second
+                                                : QByteArray("?"));
         if (m_hung)
             return;
         xcb_atom_t property = request.property;
@@ -131,7 +129,6 @@ private:
     std::map<xcb_atom_t, QByteArray> m_atoms;
     std::thread m_thread;
     std::atomic<bool> m_stop = false;
-    std::mutex m_mutex;
     QList<QByteArray> m_asked;
 };
 
