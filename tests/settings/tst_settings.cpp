@@ -41,16 +41,20 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // null: no file at all
         QTest::addColumn<QString>("expected");
         QTest::newRow("no file") << QByteArray() << "";
-        QTest::newRow("only in other sections")
-            << QByteArray("[Font]\r\nTopPos=1\r\n[Setup]\r\nAutoGet=1\r\n[x]\r\nTopPos=2") << "";
+        QTest::newRow("only in other sections; a header ends one, even with =")
+            << QByteArray("[Font]\r\nTopPos=1\r\n[Setup]\r\nAutoGet=1\r\n[x]=y\r\nTopPos=2") << "";
         QTest::newRow("names ignore case, first of two sections and keys")
             << QByteArray("[SETUP]\r\ntoppos=a\r\nTopPos=b\r\n[Setup]\r\nTopPos=c\r\n") << "a";
         QTest::newRow("blanks around names, comments, keys outside sections")
             << QByteArray("TopPos=x\r\n  [ Setup ]  \r\n;TopPos=c\r\n\t TopPos =  1 \r\n")
             << "  1 ";
-        QTest::newRow("a header ends the section, even with =")
-            << QByteArray("[Setup]\r\n[x]=y\r\nTopPos=1\r\n") << "";
-        // A stray byte elsewhere leaves a UTF-8 line UTF-8.
+        // Values are read up to 255 bytes, never cut inside a character.
+        const QByteArray euro("\xe2\x82\xac"), smile("\xf0\x9f\x98\x80");
+        QTest::newRow("long value")
+            << "[Setup]\r\nTopPos=a" + euro.repeated(100) << "a" + QString(84, u'\u20ac');
+        QTest::newRow("long value of four-byte characters")
+            << "[Setup]\r\nTopPos=" + smile.repeated(70)
+            << QStringLiteral("\U0001F600").repeated(63);
         QTest::newRow("stray byte on another line")
             << QByteArray("[Setup]\r\nTopPos=caf\xc3\xa9\r\nOther=\xe9t\xe9\r\n")
             << QStringLiteral("caf\u00e9");
@@ -85,12 +89,6 @@ private slots:
             << QByteArrayList{"ReExecute/Command=a\r\nb\nc\r[Setup]\nx=y", "ReExecute/Y=1",
                               "ReExecute/Y="}
             << QByteArray("[ReExecute]\r\nCommand=a b c [Setup] x=y\r\nY=\r\n");
-        // Values are cut to 255 bytes, never inside a character.
-        const QByteArray euro("\xe2\x82\xac"), smile("\xf0\x9f\x98\x80");
-        QTest::newRow("long values")
-            << QByteArray()
-            << QByteArrayList{"S/L=a" + euro.repeated(100), "S/M=" + smile.repeated(70)}
-            << "[S]\r\nL=a" + euro.repeated(84) + "\r\nM=" + smile.repeated(63) + "\r\n";
     }
     void edits()
     {
