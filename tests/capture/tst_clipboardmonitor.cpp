@@ -142,10 +142,12 @@ private slots:
         rig.scheduler.start();
         rig.scheduler.setAutoGet(true);
         QTRY_COMPARE(rig.texts(), list("A"));
+        rig.monitor.capture(); // a start or "Automatically" may ask for one more look
+        const int reads = rig.clipboard.reads;
         for (int i = 0; i < 5; ++i)
             rig.monitor.capture();
         if (notifies)
-            QCOMPARE(rig.clipboard.reads, 1);        // one change, one read
+            QCOMPARE(rig.clipboard.reads, reads);    // no change, no read
         rig.clipboard.content = QStringLiteral("B"); // changed without a notice
         ++rig.clipboard.changes;
         rig.monitor.capture();
