@@ -50,10 +50,10 @@ private slots:
             << "  1 ";
         // Values are read up to 255 bytes, never cut inside a character.
         const QByteArray euro("\xe2\x82\xac"), smile("\xf0\x9f\x98\x80");
-        QTest::newRow("long value")
-            << "[Setup]\r\nTopPos=a" + euro.repeated(100) << "a" + QString(84, u'\u20ac');
+        QTest::newRow("long value") << QByteArray("[Setup]\r\nTopPos=a" + euro.repeated(100))
+                                    << QString(QStringLiteral("a") + QString(84, u'\u20ac'));
         QTest::newRow("long value of four-byte characters")
-            << "[Setup]\r\nTopPos=" + smile.repeated(70)
+            << QByteArray("[Setup]\r\nTopPos=" + smile.repeated(70))
             << QStringLiteral("\U0001F600").repeated(63);
         QTest::newRow("stray byte on another line")
             << QByteArray("[Setup]\r\nTopPos=caf\xc3\xa9\r\nOther=\xe9t\xe9\r\n")
