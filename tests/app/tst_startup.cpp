@@ -1,5 +1,7 @@
-// What a started process cannot show: the failure message and the splash's
-// timing. The start-up itself is tested on the real program (tst_startupprocess).
+// What a started process cannot show: the failure message and exit requests
+// during start-up. The start-up itself is tested on the real program
+// (tst_startupprocess).
+#include "app/exitrequests.h"
 #include "app/startup.h"
 
 #include <QLabel>
@@ -9,6 +11,8 @@
 class TestStartup : public QObject
 {
     Q_OBJECT
+
+    QTemporaryDir m_dir;
 
 private slots:
     void failures_data()
@@ -43,27 +47,23 @@ private slots:
         QVERIFY(!splash && !startup.splash()); // gone before the message shows
     }
 
-    // The splash stays up for 500 ms however fast the main window loads.
-    void splashStaysMinimumTime()
+    // A request that comes while start-up runs its own event loops (the splash)
+    // is kept, and acted on once, from the event loop, after the hand-over.
+    void requestDuringStartUpRunsAfterHandOver()
     {
-        Startup startup({m_dir.filePath(QStringLiteral("c")), {}, {}},
-                        [](const QString &text, const QString &) { QFAIL(qPrintable(text)); });
-        qint64 shownFor = -1;
-        QString message;
-        QCOMPARE(startup.run([&](const StartupContext &context, QString *) {
-            message = context.splash->lblMsg->text();
-            finishSplash(context);
-            shownFor = context.startTick.elapsed();
-            return true;
-        }),
-                 Startup::Outcome::Launched);
-        QCOMPARE(message, QStringLiteral("Initializing Data ..."));
-        QVERIFY2(shownFor >= 500, qPrintable(QString::number(shownFor)));
-        QVERIFY(!startup.splash());
+        ExitRequests requests;
+        int exits = 0;
+        requests.request(QStringLiteral("SIGTERM"));
+        QCoreApplication::processEvents(); // the splash's loop: nothing may run yet
+        QVERIFY(requests.isPending());
+        requests.request(QStringLiteral("SIGINT"));
+        requests.handOver([&exits] { ++exits; });
+        QCOMPARE(exits, 0); // not in the middle of the code that handed over
+        QTRY_COMPARE(exits, 1);
+        QVERIFY(!requests.isPending());
+        QCoreApplication::processEvents();
+        QCOMPARE(exits, 1);
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 QTEST_MAIN(TestStartup)

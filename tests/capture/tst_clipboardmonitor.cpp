@@ -1,5 +1,4 @@
 #include "capture/capturescheduler.h"
-#include "capture/clipboardhistory.h"
 #include "capture/clipboardmonitor.h"
 #include "fakes/fakeclipboard.h"
 #include "store/textlistmodel.h"
@@ -16,14 +15,6 @@ namespace {
 QStringList list(const char *texts)
 {
     return *texts ? QString::fromLatin1(texts).split(u'|') : QStringList();
-}
-
-QStringList historyOf(const ClipboardHistory &history)
-{
-    QStringList out;
-    for (int i = 0; i <= history.historyLast(); ++i)
-        out << history.historyText(i);
-    return out;
 }
 
 // A monitor over a fake clipboard and a list, counting what the hooks are asked to
@@ -49,24 +40,18 @@ struct Rig
                                        model.setModified(false);
                                }}};
 
-    // A leading "*" marks a text as secret, as a password manager does.
+    // A leading "*" marks a text as secret, as a password manager does. "~" copies
+    // nothing: the first row is deleted and lastClipText cleared, as a deletion does.
     void copyAndCapture(const QString &text)
     {
         const bool secret = text.startsWith(u'*');
-        clipboard.put(secret ? text.mid(1) : text, secret);
+        if (text == u"~") {
+            model.removeRowAt(0);
+            monitor.setLastClipText(QString());
+        } else {
+            clipboard.put(secret ? text.mid(1) : text, secret);
+        }
         monitor.capture();
-    }
-    void captures(int n)
-    {
-        while (n-- > 0)
-            monitor.capture();
-    }
-    // The periodic save's timer, made to run out at once when armed.
-    QTimer *saveTimer()
-    {
-        auto *timer = scheduler.findChild<QTimer *>(QStringLiteral("timSave"));
-        timer->setInterval(0);
-        return timer;
     }
     void writeMarker(const QByteArray &content)
     {
@@ -96,21 +81,22 @@ private slots:
         QTest::addColumn<QStringList>("copies");
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<QStringList>("history");
         QTest::addColumn<int>("listChanges");
         const QList<TextEntry> none;
-        QTest::newRow("new text, not trimmed")
-            << QList<TextEntry>{{QStringLiteral("old"), 0, {}, 0}} << list(" new ")
-            << list("old| new ") << QList<int>{1} << list(" new ") << 1;
-        QTest::newRow("same text twice, blanks between")
-            << none << list("A||   |A") << list("A") << QList<int>{0} << list("A") << 1;
-        QTest::newRow("A B A") << none << list("A|B|A") << list("A|B") << QList<int>{0}
-                               << list("A|B|A") << 3;
-        QTest::newRow("secret text ignored, the same unmarked taken")
-            << none << list("*pw|A|*pw|pw") << list("A|pw") << QList<int>{1} << list("A|pw") << 2;
-        QTest::newRow("caption is not compared")
-            << QList<TextEntry>{{QStringLiteral("body"), 0, QStringLiteral("Name"), 1}}
-            << list("Name") << list("body|Name") << QList<int>{1} << list("Name") << 1;
+        QStringList full;
+        QList<TextEntry> fullList;
+        for (int i = 0; i < kMaxListRows; ++i)
+            fullList << TextEntry{full.emplaceBack(QString::number(i)), 0, {}, 0};
+        // clang-format off
+        QTest::newRow("new text, not trimmed; caption is not compared") << QList<TextEntry>{{QStringLiteral("body"), 0, QStringLiteral("Name"), 1}} << list(" Name ") << list("body| Name ") << QList<int>{1} << 1;
+        QTest::newRow("same text twice, blanks between") << none << list("A||   |A") << list("A") << QList<int>{0} << 1;
+        QTest::newRow("A B A") << none << list("A|B|A") << list("A|B") << QList<int>{0} << 3;
+        QTest::newRow("secret text ignored, the same unmarked taken") << none << list("*pw|A|*pw|pw") << list("A|pw") << QList<int>{1} << 2;
+        // A text already weighed is weighed again when lastClipText changes.
+        QTest::newRow("deleted, then taken again") << none << list("A|~") << list("A") << QList<int>{0} << 2;
+        // A full list takes no row, and a stored text is still found.
+        QTest::newRow("full list") << fullList << list("new|7") << full << QList<int>{7} << 1;
+        // clang-format on
     }
     void capture()
     {
@@ -122,49 +108,50 @@ private slots:
             rig.copyAndCapture(text);
         QTEST(rig.texts(), "texts");
         QTEST(RowSelection::selectedRows(&rig.selection), "selected");
-        QTEST(historyOf(rig.monitor.history()), "history");
         QTEST(rig.listChanges, "listChanges");
     }
 
     // A change captures at once, by itself, only while the scheduler runs and
     // "Automatically" is on; otherwise the text is taken when both are so again.
-    void changeCapturesOnlyWhileRunningAndOn_data()
+    // Without change reports the clipboard is polled, and only while running; with
+    // them it is read once per change, or when its change count moved.
+    void scheduling_data()
     {
+        QTest::addColumn<bool>("notifies");
         QTest::addColumn<bool>("running");
         QTest::addColumn<bool>("autoGet");
-        QTest::newRow("running, on") << true << true;
-        QTest::newRow("running, off") << true << false;
-        QTest::newRow("stopped, on") << false << true;
-        QTest::newRow("stopped, off") << false << false;
+        QTest::newRow("running, on") << true << true << true;
+        QTest::newRow("running, off") << true << true << false;
+        QTest::newRow("stopped, on") << true << false << true;
+        QTest::newRow("no change reports: polled") << false << true << true;
     }
-    void changeCapturesOnlyWhileRunningAndOn()
+    void scheduling()
     {
+        QFETCH(bool, notifies);
         QFETCH(bool, running);
         QFETCH(bool, autoGet);
         Rig rig;
+        rig.clipboard.notifies = notifies;
         rig.scheduler.setAutoGet(autoGet);
         if (running)
             rig.scheduler.start();
-        const int readsBefore = rig.clipboard.reads;
+        QCOMPARE(rig.scheduler.isPolling(), !notifies);
         rig.clipboard.put(QStringLiteral("A"));
-        QCOMPARE(rig.texts(), running && autoGet ? list("A") : list(""));
-        QVERIFY(!rig.scheduler.isPolling()); // the clipboard reports changes: no timer
+        if (notifies)
+            QCOMPARE(rig.texts(), running && autoGet ? list("A") : list(""));
         rig.scheduler.start();
         rig.scheduler.setAutoGet(true);
-        QCOMPARE(rig.texts(), list("A"));
-        QCOMPARE(rig.clipboard.reads - readsBefore, 1); // one change, one read
-    }
-
-    // Without change reports the clipboard is looked at every 200 ms, and only
-    // while the scheduler runs.
-    void pollsWhereNoChangeIsReported()
-    {
-        Rig rig;
-        rig.clipboard.notifies = false;
-        rig.scheduler.start();
-        QVERIFY(rig.scheduler.isPolling());
-        rig.clipboard.put(QStringLiteral("A"));
         QTRY_COMPARE(rig.texts(), list("A"));
+        rig.monitor.capture(); // a start or "Automatically" may ask for one more look
+        const int reads = rig.clipboard.reads;
+        for (int i = 0; i < 5; ++i)
+            rig.monitor.capture();
+        if (notifies)
+            QCOMPARE(rig.clipboard.reads, reads);    // no change, no read
+        rig.clipboard.content = QStringLiteral("B"); // changed without a notice
+        ++rig.clipboard.changes;
+        rig.monitor.capture();
+        QCOMPARE(rig.texts(), list("A|B"));
         rig.scheduler.stop();
         QVERIFY(!rig.scheduler.isPolling());
     }
@@ -174,20 +161,17 @@ private slots:
     void saveFollowsTheFirstChange()
     {
         Rig rig;
-        QTimer *timer = rig.saveTimer();
+        auto *timer = rig.scheduler.findChild<QTimer *>(QStringLiteral("timSave"));
+        timer->setInterval(0); // run out at once when armed
         rig.scheduler.start();
         QVERIFY(!rig.scheduler.isSaveArmed());
+        rig.failingSaves = 1;
         rig.model.appendEntry(TextEntry{QStringLiteral("a"), 0, {}, 0});
         QVERIFY(rig.scheduler.isSaveArmed());
-        QTRY_COMPARE(rig.saves, 1);
-        QVERIFY(!rig.scheduler.isSaveArmed());
-
-        rig.failingSaves = 1;
-        rig.model.removeRowAt(0);
-        QTRY_COMPARE(rig.saves, 3); // the failed one is tried again
+        QTRY_COMPARE(rig.saves, 2); // the failed one is tried again
         QVERIFY(!rig.scheduler.isSaveArmed());
         QTest::qWait(10);
-        QCOMPARE(rig.saves, 3);
+        QCOMPARE(rig.saves, 2);
 
         rig.model.appendEntry(TextEntry{QStringLiteral("b"), 0, {}, 0});
         rig.scheduler.stop();
@@ -216,67 +200,6 @@ private slots:
         rig.writeMarker("[ReExecute]\r\nReally=Yes\r\n");
         QTRY_COMPARE(rig.shows, 2);
         QTRY_VERIFY(!QFile::exists(rig.rex));
-    }
-
-    void fullListTakesNoRow()
-    {
-        Rig rig;
-        for (int i = 0; i < kMaxListRows; ++i)
-            rig.model.appendEntry(TextEntry{QString::number(i), 0, {}, 0});
-        rig.copyAndCapture(QStringLiteral("new"));
-        QCOMPARE(rig.model.count(), kMaxListRows);
-        QCOMPARE(rig.listChanges, 0);
-        QCOMPARE(historyOf(rig.monitor.history()), list("new")); // still offered by the tray menu
-        rig.copyAndCapture(QString::number(kMaxListRows - 1));   // a stored text is still found
-        QCOMPARE(RowSelection::selectedRows(&rig.selection), QList<int>{kMaxListRows - 1});
-    }
-
-    // Where the clipboard reports changes it is read again only after one.
-    void readsOnlyAfterChangeNotification()
-    {
-        for (const bool notifies : {true, false}) {
-            Rig rig;
-            rig.clipboard.notifies = notifies;
-            rig.clipboard.put(QStringLiteral("A"));
-            rig.captures(5);
-            QCOMPARE(rig.clipboard.reads, notifies ? 1 : 5);
-            rig.clipboard.content = QStringLiteral("B"); // changed without a notification
-            rig.clipboard.changes += notifies ? 1 : 0;
-            rig.captures(1);
-            QCOMPARE(rig.texts(), list("A|B"));
-        }
-    }
-
-    // A text already weighed is weighed again when lastClipText changes, as when its
-    // entry was deleted.
-    void changedLastClipTextIsComparedAgain()
-    {
-        Rig rig;
-        rig.copyAndCapture(QStringLiteral("A"));
-        rig.model.removeRowAt(0);
-        rig.monitor.setLastClipText(QString());
-        rig.captures(1);
-        QCOMPARE(rig.texts(), list("A"));
-    }
-
-    // A full history is reduced to the recent list, oldest first, then takes the new
-    // text; the tray menu's ten most recent distinct texts stay as they were.
-    void recentListSurvivesReduction()
-    {
-        ClipboardHistory history;
-        // What the tray menu shows: newest first, each text once, ten at most.
-        QStringList expected, recent;
-        // Enough texts to fill the history several times, with repeats near and far.
-        for (int i = 0; i < 450; ++i) {
-            const QString text = QString::number((i * 7) % 23 + (i % 5 == 0 ? 100 : 0));
-            if (history.historyLast() == ClipboardHistory::kCapacity - 1)
-                expected = QStringList(recent.rbegin(), recent.rend());
-            expected << text;
-            recent.removeOne(text);
-            recent = (QStringList{text} + recent).mid(0, ClipboardHistory::kRecentCapacity);
-            history.add(text);
-            QCOMPARE(historyOf(history), expected);
-        }
     }
 };
 

@@ -1,29 +1,20 @@
-#include "platform/appicon.h"
 #include "platform/filesys.h"
-#include "platform/readmefile.h"
-#include "platform/session.h"
+#include "platform/instancelock.h"
+#include "platform/processguard.h"
+#include "platform/screens.h"
 #include "platform/textcodec.h"
+#include "platform/twips.h"
 
-#include <QImage>
-#include <QPixmap>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
 #include <optional>
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace {
-
-int modeOf(const QString &path)
-{
-    struct stat st
-    {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
 
 QByteArray fileBytes(const QString &path)
 {
@@ -40,42 +31,18 @@ class TestPlatform : public QObject
 private slots:
     void init() { QVERIFY(m_dir.emplace().isValid()); }
 
-    void filesAndFoldersArePrivate()
-    {
-        // Private even when the user's umask would allow more; an old file that
-        // everybody could read becomes private when it is replaced.
-        const mode_t oldUmask = ::umask(0);
-        const auto restore = qScopeGuard([&] { ::umask(oldUmask); });
-        QVERIFY(QFile(path("a.ini")).open(QIODevice::WriteOnly));
-        QVERIFY(writeFileAtomically(path("a.ini"), "new"));
-        QVERIFY(replaceFileAtomically(path("b.dat"), "b", path("b.tmp")));
-        bool created = false;
-        QVERIFY(makePrivateFolder(path("f"), nullptr, &created) && created);
-        QVERIFY(makePrivateFolder(path("f"), nullptr, &created) && !created);
-        QVERIFY(makePrivateFolderPath(path("p/q")));
-        QCOMPARE(fileBytes(path("a.ini")), QByteArray("new"));
-        QCOMPARE(QList<int>({modeOf(path("a.ini")), modeOf(path("b.dat")), modeOf(path("f")),
-                             modeOf(path("p")), modeOf(path("p/q"))}),
-                 QList<int>({0600, 0600, 0700, 0700, 0700}));
-        // No temporary file is left behind.
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 2);
-    }
-
     void failedReplaceLeavesTargetIntact_data()
     {
         QTest::addColumn<QString>("tempName");
         QTest::addColumn<bool>("diskFull");
         QTest::newRow("temp in a missing folder") << "missing/t.tmp" << false;
-        QTest::newRow("temp is a folder") << "folder" << false;
         QTest::newRow("disk full") << "t.tmp" << true;
     }
     void failedReplaceLeavesTargetIntact()
     {
         QFETCH(QString, tempName);
         QFETCH(bool, diskFull);
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
         QVERIFY(writeFileAtomically(path("group0.dat"), "keep me"));
-
         // A file-size limit makes the write stop part-way, as a full disk does.
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -88,7 +55,6 @@ private slots:
                                                    m_dir->filePath(tempName), &error);
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
-
         QVERIFY(!written && !error.isEmpty());
         QCOMPARE(fileBytes(path("group0.dat")), QByteArray("keep me"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
@@ -97,28 +63,23 @@ private slots:
     // Only what a killed save of a matching file left goes.
     void leftoverTempFilesAreRemoved()
     {
-        const QStringList names =
-            QStringLiteral("group0.dat.0123456789abcdef.tmp group0.dat.tmp group0.dat "
-                           "group0.dat.0123456789ABCDEF.tmp "
-                           "Management.dat.fedcba9876543210.tmp "
-                           "Pastebasket.ini.0123456789abcdef.tmp")
-                .split(u' ');
-        for (const QString &name : names)
+        const QStringList kept = QStringLiteral("Pastebasket.ini.0123456789abcdef.tmp group0.dat "
+                                                "group0.dat.0123456789ABCDEF.tmp group0.dat.tmp")
+                                     .split(u' ');
+        for (const QString &name :
+             kept + QStringList{QStringLiteral("group0.dat.0123456789abcdef.tmp"),
+                                QStringLiteral("M.dat.fedcba9876543210.tmp")})
             QVERIFY(writeFileAtomically(m_dir->filePath(name), "x"));
         QCOMPARE(removeLeftoverTempFiles(m_dir->path(), QStringLiteral("*.dat")), 2);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files, QDir::Name),
-                 QStringLiteral("Pastebasket.ini.0123456789abcdef.tmp group0.dat "
-                                "group0.dat.0123456789ABCDEF.tmp group0.dat.tmp")
-                     .split(u' '));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files, QDir::Name), kept);
     }
 
     // The encoding is decided per line: one stray byte garbles its own line only.
+    // Byte-order marks at the start go, however many an editor added.
     void decodesEachLineOnItsOwn_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9\r\n\xe4\xb8\xad")
-                               << QStringLiteral("caf\u00e9\r\n\u4e2d");
         QTest::newRow("Windows-1252")
             << QByteArray("\x80\x9f\xe9") << QStringLiteral("\u20ac\u0178\u00e9");
         QTest::newRow("stray byte, CR LF") << QByteArray("\xc3\xa9\r\n\xe9\r\n\xc3\xa9")
@@ -129,6 +90,11 @@ private slots:
             << QByteArray("\xe2\x82\r\n\xc3\xa9") << QStringLiteral("\u00e2\u201a\r\n\u00e9");
         QTest::newRow("encoded surrogate")
             << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u20ac");
+        QTest::newRow("marks at the start")
+            << QByteArray("\xef\xbb\xbf\xef\xbb\xbf\xc3\xa9\xef\xbb\xbf")
+            << QStringLiteral("\u00e9\ufeff");
+        QTest::newRow("mark, then a stray byte")
+            << QByteArray("\xef\xbb\xbf\xc3\xa9\n\xe9") << QStringLiteral("\u00e9\n\u00e9");
     }
     void decodesEachLineOnItsOwn()
     {
@@ -136,77 +102,67 @@ private slots:
         QTEST(decodeFileText(bytes), "expected");
     }
 
-    void choosesPlatform_data()
+    // A primary screen 1280 x 800 with a 24-pixel panel on top, and a second
+    // screen to its right that starts lower; without screens, only into a range
+    // that leaves room for the size.
+    void keepOnScreens_data()
     {
-        // QT_QPA_PLATFORM, WAYLAND_DISPLAY, XDG_SESSION_TYPE, DISPLAY
-        QTest::addColumn<QByteArrayList>("env");
-        QTest::addColumn<QByteArray>("expected");
-        const QByteArray xFirst = "xcb;wayland";
-        QTest::newRow("X11 session") << QByteArrayList{"", "", "x11", ":0"} << QByteArray();
-        QTest::newRow("Wayland with XWayland")
-            << QByteArrayList{"", "wayland-0", "wayland", ":0"} << xFirst;
-        QTest::newRow("Wayland session, default socket")
-            << QByteArrayList{"", "", "wayland", ":0"} << xFirst;
-        QTest::newRow("Wayland without XWayland")
-            << QByteArrayList{"", "wayland-0", "wayland", ""} << QByteArray();
-        QTest::newRow("user chose Wayland")
-            << QByteArrayList{"wayland", "wayland-0", "wayland", ":0"} << QByteArray();
+        QTest::addColumn<QList<qint64>>("wanted"); // x, y, width, height
+        QTest::addColumn<bool>("noScreens");
+        QTest::addColumn<QRect>("placed");
+        const qint64 huge = Twips::kLimit;
+        using L = QList<qint64>;
+        // clang-format off
+        QTest::newRow("inside stays") << L{100, 50, 300, 400} << false << QRect(100, 50, 300, 400);
+        QTest::newRow("under the panel moved down") << L{100, 0, 300, 400} << false << QRect(100, 24, 300, 400);
+        QTest::newRow("too large cut") << L{0, 0, 5000, 5000} << false << QRect(0, 24, 1280, 776);
+        QTest::newRow("mostly on the second") << L{1200, 300, 300, 200} << false << QRect(1280, 300, 300, 200);
+        QTest::newRow("right of the second") << L{4000, 2000, 300, 400} << false << QRect(1940, 600, 300, 400);
+        QTest::newRow("far up and left") << L{-huge, -huge, 300, 400} << false << QRect(0, 24, 300, 400);
+        QTest::newRow("huge everything") << L{huge, huge, huge, huge} << false << QRect(1280, 200, 960, 800);
+        QTest::newRow("empty size") << L{10, 30, 0, -5} << false << QRect(10, 30, 1, 1);
+        QTest::newRow("no screens") << L{huge, -5, 20, 30} << true << QRect(std::numeric_limits<int>::max() / 2, -5, 20, 30);
+        // clang-format on
     }
-    void choosesPlatform()
+    void keepOnScreens()
     {
-        QFETCH(QByteArrayList, env);
-        QTEST(preferredPlatform({env[0], env[1], env[2], env[3]}), "expected");
-    }
-
-    void iconSizesAreDrawnUnscaled_data()
-    {
-        QTest::addColumn<int>("size");
-        for (const int size : kAppIconSizes)
-            QTest::addRow("%dpx", size) << size;
-    }
-    // Each size must come from its own picture: a size missing from the
-    // resource would be scaled from another.
-    void iconSizesAreDrawnUnscaled()
-    {
-        QFETCH(int, size);
-        const auto rgba = [](const QImage &image) {
-            return image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-        };
-        const QImage drawn(
-            QStringLiteral(PB_SOURCE_DIR "/data/icons/pastebasket-%1.png").arg(size));
-        QVERIFY(!drawn.isNull());
-        QCOMPARE(rgba(appIcon().pixmap(QSize(size, size)).toImage()), rgba(drawn));
+        QFETCH(QList<qint64>, wanted);
+        QFETCH(bool, noScreens);
+        const QList<QRect> areas{QRect(0, 24, 1280, 776), QRect(1280, 200, 960, 800)};
+        QTEST(Screens::keepOnScreens({wanted[0], wanted[1], wanted[2], wanted[3]},
+                                     noScreens ? QList<QRect>() : areas),
+              "placed");
     }
 
-    void readmeIsFound_data()
+    // What a crash between creating the lock file and writing its owner, or a
+    // full disk, leaves names nobody: it is taken over, not counted as a copy.
+    void ownerlessLockIsTakenOver_data()
     {
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<QString>("expected");
-        const QString beside = QStringLiteral("bin/Readme.html");
-        const QString installed = QStringLiteral("share/doc/pastebasket/Readme.html");
-        QTest::newRow("installed under a prefix") << QStringList{installed} << installed;
-        QTest::newRow("a copy beside the program wins") << QStringList{installed, beside} << beside;
-        QTest::newRow("missing: names the place beside the program") << QStringList{} << beside;
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\x01\xff not a lock\n");
+        QTest::newRow("no pid") << QByteArray("\nhost\napp\n");
     }
-    void readmeIsFound()
+    void ownerlessLockIsTakenOver()
     {
-        QFETCH(QStringList, present);
-#ifndef PB_STANDARD_LAYOUT
-        QSKIP("installed with another bin or doc folder than bin and share/doc/pastebasket");
-#endif
-        const QDir root(m_dir->path());
-        QVERIFY(root.mkpath(QStringLiteral("bin")) &&
-                root.mkpath(QStringLiteral("share/doc/pastebasket")));
-        for (const QString &file : present)
-            QVERIFY(QFile(root.filePath(file)).open(QIODevice::WriteOnly));
-        QTEST(root.relativeFilePath(readmeFileFor(path("bin"))), "expected");
+        QFETCH(QByteArray, content);
+        const QString file = InstanceLock::lockFileIn(m_dir->path());
+        QFile stale(file);
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(content) == content.size());
+        stale.close();
+        InstanceLock lock(file);
+        QCOMPARE(lock.tryLock(), InstanceLock::Result::Acquired);
+        QCOMPARE(InstanceLock(file).tryLock(), InstanceLock::Result::HeldByOther);
+    }
+
+    void coreDumpsAreOff()
+    {
+        guardProcess();
+        QVERIFY(coreDumpsDisabled());
     }
 
 private:
-    QString path(const char *name) const
-    {
-        return m_dir->filePath(QLatin1String(name));
-    }
+    QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
     std::optional<QTemporaryDir> m_dir;
 };
 

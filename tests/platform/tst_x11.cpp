@@ -1,0 +1,283 @@
+// The desktop of a real X server (Xvfb) shared with other clients: its clipboard
+// owned by another program, and desktop-wide keys pressed through XTEST with
+// xdotool as a user's keyboard would, and held by another client for conflicts.
+#include "e2e/xdesktop.h"
+#include "platform/globalshortcut_x11.h"
+#include "platform/qtclipboard.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <thread>
+
+namespace {
+
+const QKeySequence kCtrlAltV(QStringLiteral("Ctrl+Alt+V"));
+
+// Another program owning the clipboard, on a connection of its own, answering
+// from a thread of its own (the reader blocks while it waits), or not at all.
+// It notes every format it is asked for.
+class RawOwner
+{
+public:
+    // Answers with these formats (target name -> data); never answers when hung.
+    RawOwner(std::map<QByteArray, QByteArray> offered, bool hung)
+        : m_offered(std::move(offered))
+        , m_hung(hung)
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        m_targets = atom("TARGETS");
+        for (const auto &[name, data] : m_offered)
+            m_atoms[atom(name.constData())] = name;
+        xcb_set_selection_owner(m_connection, window, atom("CLIPBOARD"), XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~RawOwner()
+    {
+        asked();
+        xcb_disconnect(m_connection);
+    }
+    // Stops answering; what it was asked for until then.
+    QList<QByteArray> asked()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_asked;
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    }
+    void serve()
+    {
+        while (!m_stop) {
+            xcb_generic_event_t *event = xcb_poll_for_event(m_connection);
+            if (!event) {
+                QThread::msleep(2);
+                continue;
+            }
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
+                answer(*reinterpret_cast<xcb_selection_request_event_t *>(event));
+            std::free(event);
+        }
+    }
+    void answer(const xcb_selection_request_event_t &request)
+    {
+        const bool targets = request.target == m_targets;
+        const auto known = m_atoms.find(request.target);
+        m_asked.append(targets                  ? QByteArray("TARGETS")
+                       : known != m_atoms.end() ? known->second
+                                                : QByteArray("?"));
+        if (m_hung)
+            return;
+        xcb_atom_t property = request.property;
+        if (targets) {
+            QList<xcb_atom_t> list{m_targets};
+            for (const auto &entry : m_atoms)
+                list.append(entry.first);
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                XCB_ATOM_ATOM, 32, static_cast<uint32_t>(list.size()),
+                                list.constData());
+        } else if (known != m_atoms.end()) {
+            const QByteArray &data = m_offered.at(known->second);
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                request.target, 8, static_cast<uint32_t>(data.size()),
+                                data.constData());
+        } else {
+            property = XCB_ATOM_NONE;
+        }
+        const xcb_selection_notify_event_t notify{.response_type = XCB_SELECTION_NOTIFY,
+                                                  .pad0 = 0,
+                                                  .sequence = 0,
+                                                  .time = request.time,
+                                                  .requestor = request.requestor,
+                                                  .selection = request.selection,
+                                                  .target = request.target,
+                                                  .property = property};
+        xcb_send_event(m_connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&notify));
+        xcb_flush(m_connection);
+    }
+
+    std::map<QByteArray, QByteArray> m_offered;
+    bool m_hung;
+    xcb_connection_t *m_connection = nullptr;
+    xcb_atom_t m_targets = 0;
+    std::map<xcb_atom_t, QByteArray> m_atoms;
+    std::thread m_thread;
+    std::atomic<bool> m_stop = false;
+    QList<QByteArray> m_asked;
+};
+
+} // namespace
+
+class TestX11 : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestX11(const XDesktop &desktop)
+        : m_desktop(desktop)
+    {}
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            QSKIP("Xvfb is not installed or did not start");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("xdotool is not installed");
+        QVERIFY(QtClipboard().notifiesChanges());
+        QVERIFY(X11GlobalShortcut::isAvailable());
+    }
+    // Another program's copy is reported once. One read asks each question once:
+    // the list of formats, the secret mark when offered, the text only when it is
+    // not a secret. An owner that never answers is asked once, so it costs one wait.
+    void readAsksOnce_data()
+    {
+        QTest::addColumn<bool>("hung");
+        QTest::addColumn<bool>("secret");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArrayList>("asked");
+        QTest::newRow("plain") << false << false << QStringLiteral("plain\r\n\u00e9")
+                               << QByteArrayList{"TARGETS", "UTF8_STRING"};
+        QTest::newRow("secret") << false << true << QString()
+                                << QByteArrayList{"TARGETS", "x-kde-passwordManagerHint"};
+        QTest::newRow("hung") << true << false << QString() << QByteArrayList{"TARGETS"};
+    }
+    void readAsksOnce()
+    {
+        QFETCH(bool, hung);
+        QFETCH(bool, secret);
+        QtClipboard clipboard;
+        int notices = 0;
+        clipboard.setChangeHandler([&] { ++notices; });
+        std::map<QByteArray, QByteArray> offered{{"UTF8_STRING", "plain\n\xc3\xa9"}};
+        if (secret)
+            offered["x-kde-passwordManagerHint"] = "secret";
+        RawOwner owner(offered, hung);
+        QTRY_COMPARE(notices, 1);
+        const ClipboardAccess::Content content = clipboard.read();
+        QTEST(content.text, "text");
+        QCOMPARE(content.secret, secret);
+        QTEST(QByteArrayList(owner.asked()), "asked");
+        QCOMPARE(notices, 1);
+    }
+    void cleanup()
+    {
+        if (m_other) {
+            xcb_disconnect(m_other);
+            m_other = nullptr;
+        }
+    }
+
+    // The key fires whatever lock lights are on, and only for its own combination.
+    void pressFiresOnlyTheGrabbedKey_data()
+    {
+        QTest::addColumn<QString>("grabbed");
+        QTest::addColumn<QString>("pressed"); // xdotool key arguments, blank-separated
+        QTest::addColumn<int>("fired");
+        // clang-format off
+        QTest::newRow("plain, twice") << "Ctrl+Alt+V" << "ctrl+alt+v ctrl+alt+v" << 2;
+        QTest::newRow("caps lock on") << "Ctrl+Alt+V" << "Caps_Lock ctrl+alt+v Caps_Lock" << 1;
+        QTest::newRow("both locks on") << "Ctrl+Alt+V" << "Num_Lock Caps_Lock ctrl+alt+v Caps_Lock Num_Lock" << 1;
+        QTest::newRow("another letter") << "Ctrl+Alt+V" << "ctrl+alt+b" << 0;
+        QTest::newRow("a modifier more") << "Ctrl+Alt+V" << "ctrl+alt+shift+v" << 0;
+        QTest::newRow("function key") << "Meta+F12" << "super+F12" << 1;
+        // clang-format on
+    }
+    void pressFiresOnlyTheGrabbedKey()
+    {
+        QFETCH(QString, grabbed);
+        QFETCH(QString, pressed);
+        QFETCH(int, fired);
+        X11GlobalShortcut shortcut;
+        QSignalSpy activated(&shortcut, &GlobalShortcut::activated);
+        QVERIFY2(shortcut.setKey(QKeySequence(grabbed)), qPrintable(shortcut.errorString()));
+        QCOMPARE(shortcut.key(), QKeySequence(grabbed));
+        // A marker key pressed last shows that every earlier press has come in. (Not a
+        // function key: with Ctrl+Alt those switch virtual terminals in X's keymap.)
+        X11GlobalShortcut marker;
+        QSignalSpy markerPressed(&marker, &GlobalShortcut::activated);
+        QVERIFY(marker.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+M"))));
+        QVERIFY(m_desktop.run(QStringLiteral("xdotool"),
+                              QStringLiteral("key %1 ctrl+alt+m").arg(pressed).split(u' ')));
+        QTRY_COMPARE(markerPressed.count(), 1);
+        QCOMPARE(activated.count(), fired);
+    }
+
+    // Another client holding the key: a clear failure naming it, nothing half
+    // grabbed, and the key can be had once the other lets go.
+    void keyHeldByAnotherClient()
+    {
+        holdCtrlAltAnyKey();
+        X11GlobalShortcut shortcut;
+        QVERIFY(!shortcut.setKey(kCtrlAltV));
+        QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Taken);
+        QVERIFY2(shortcut.errorString().contains(QStringLiteral("Ctrl+Alt+V")),
+                 qPrintable(shortcut.errorString()));
+        QVERIFY(shortcut.key().isEmpty());
+        // Other combinations are still free.
+        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Shift+V"))));
+
+        cleanup();
+        QVERIFY2(shortcut.setKey(kCtrlAltV), qPrintable(shortcut.errorString()));
+        QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::None);
+        QVERIFY(shortcut.errorString().isEmpty());
+    }
+
+private:
+    // Another client grabs every key pressed with Ctrl+Alt and no lock.
+    void holdCtrlAltAnyKey()
+    {
+        m_other = xcb_connect(m_desktop.display().toLatin1().constData(), nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_other)).data->root;
+        xcb_generic_error_t *error = xcb_request_check(
+            m_other, xcb_grab_key_checked(m_other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                                          XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        const bool held = !error;
+        std::free(error);
+        QVERIFY(held);
+    }
+
+    const XDesktop &m_desktop;
+    xcb_connection_t *m_other = nullptr;
+};
+
+int main(int argc, char **argv)
+{
+    // Started before the application, so that Qt connects to it.
+    XDesktop desktop;
+    if (desktop.start()) {
+        qputenv("DISPLAY", desktop.display().toLatin1());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QGuiApplication app(argc, argv);
+    TestX11 test(desktop);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_x11.moc"
