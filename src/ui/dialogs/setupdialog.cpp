@@ -257,9 +257,13 @@ void SetupDialog::writeSettings() const
     if (const int option = m_startupGroup->checkedId(); option >= 0)
         batch.setValue(Setting::StartupGroup, qint64(option));
     batch.commit();
+    // A desktop-wide key is one combination, also when OK comes before the edit
+    // has finished and trimmed a second one away.
+    const QKeySequence typed = txtHotKey->keySequence();
+    const QKeySequence key = typed.count() > 1 ? QKeySequence(typed[0]) : typed;
     // Left alone, a missing key stays missing and so keeps following the default.
-    if (m_hotKeyUnreadable || txtHotKey->keySequence() != m_hotKeyShown)
-        HotKeySetting::write(m_settings, txtHotKey->keySequence());
+    if (m_hotKeyUnreadable || key != m_hotKeyShown)
+        HotKeySetting::write(m_settings, key);
 }
 
 void SetupDialog::accept()

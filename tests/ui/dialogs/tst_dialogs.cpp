@@ -165,6 +165,7 @@ private slots:
         QTest::newRow("new key") << QString() << "Ctrl+Alt+V" << "Ctrl+Shift+K" << "Ctrl+Shift+K";
         QTest::newRow("cleared") << "Alt+F2" << "Alt+F2" << "clear" << "";
         QTest::newRow("unreadable replaced") << "Ctrl+Bogus" << "" << "Meta+V" << "Meta+V";
+        QTest::newRow("two combinations, OK at once") << QString() << "Ctrl+Alt+V" << "Ctrl+Alt+J, Ctrl+K" << "Ctrl+Alt+J";
         // clang-format on
     }
     void setupHotKey()
