@@ -90,8 +90,9 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), text, kTimeoutMs);
         }
         QVERIFY(program.waitForLog("pastebasket.capture: captured ", 20));
-        clickAt(program.whereIs("lstText.1"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray("copy 2, line one\nline two"),
+        // The list shows the newest texts.
+        clickAt(program.whereIs("lstText.18"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray("copy 19, line one\nline two"),
                                   kTimeoutMs);
 
         m_desktop->requestClose(m_desktop->mainWindow()->id);
@@ -108,7 +109,8 @@ private slots:
         Program program(m_desktop.get());
         QVERIFY(program.write("Pastebasket.ini", kHiddenInTray));
         program.start();
-        // Once it takes in a text its start is over, and the window is still hidden.
+        // Its start empties the clipboard: copy only after it.
+        QVERIFY(program.waitForLog("pastebasket.exit: start-up done"));
         QVERIFY(m_desktop->copy("while hidden"));
         QVERIFY(program.waitForLog("pastebasket.capture: captured "));
         QVERIFY(!m_desktop->viewable());
