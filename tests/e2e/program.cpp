@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-Program::Program(const XDesktop *desktop)
+Program::Program(const XDesktop &desktop)
     : m_desktop(desktop)
 {
     QDir().mkpath(file("data"));
@@ -43,19 +43,16 @@ QByteArray Program::read(const char *name) const
 
 QProcessEnvironment Program::environment() const
 {
-    QProcessEnvironment env =
-        m_desktop ? m_desktop->environment() : QProcessEnvironment::systemEnvironment();
-    if (!m_desktop)
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcessEnvironment env = m_desktop.environment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastebasket.*.info=true"));
     // libxkbcommon-x11 hands strndup() a buffer that is not NUL-terminated but
     // long enough; the strict check reports that as an overflow.
-    QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    asan.replace(QStringLiteral("strict_string_checks=1"),
-                 QStringLiteral("strict_string_checks=0"));
-    env.insert(QStringLiteral("ASAN_OPTIONS"), asan);
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               env.value(QStringLiteral("ASAN_OPTIONS"))
+                   .replace(QStringLiteral("strict_string_checks=1"),
+                            QStringLiteral("strict_string_checks=0")));
     return env;
 }
 

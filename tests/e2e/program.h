@@ -12,12 +12,11 @@
 constexpr int kTimeoutMs = 30000;
 
 // One copy of the real program with a user folder of its own, on a private X
-// server or, without one, on the offscreen platform. Everything it logs is
-// collected, and shown when the test fails.
+// server. Everything it logs is collected, and shown when the test fails.
 class Program
 {
 public:
-    explicit Program(const XDesktop *desktop);
+    explicit Program(const XDesktop &desktop);
     ~Program();
 
     // A path in the user folder ("data/group0.dat").
@@ -46,7 +45,7 @@ public:
 private:
     QProcessEnvironment environment() const;
 
-    const XDesktop *m_desktop;
+    const XDesktop &m_desktop;
     QTemporaryDir m_home;
     QTemporaryDir m_runtime;
     QProcess m_process;

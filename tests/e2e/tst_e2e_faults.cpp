@@ -60,7 +60,7 @@ private slots:
         XDesktop desktop;
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
         auto [before, entries] = oldGroup(9992);
-        Program program(&desktop);
+        Program program(desktop);
         QVERIFY(program.write("data/group0.dat", before));
         QRandomGenerator random(QRandomGenerator::global()->generate());
         for (int round = 0; round < 8; ++round) {
@@ -104,7 +104,7 @@ private slots:
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
         const QByteArray old = oldGroup(3).first;
         for (int delayMs : {0, 5, 15, 30, 60, 100, 200}) {
-            Program program(&desktop);
+            Program program(desktop);
             QVERIFY(program.write("data/group0.dat", old));
             program.start();
             QVERIFY(program.waitForLog("pastebasket.startup: first copy"));
@@ -137,7 +137,7 @@ private slots:
         QFETCH(int, signal);
         XDesktop desktop;
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
-        Program program(&desktop);
+        Program program(desktop);
         const QByteArray old = "[ListData]\r\nText1=saved before,0,,0\r\n";
         QVERIFY(program.write("data/group0.dat", old));
         // Room for the settings, not for a group file with the new text.

@@ -59,7 +59,7 @@ private slots:
     // back to the same place, and the places saved do not creep.
     void windowsStayWhereTheyWereLeft()
     {
-        Program program(&m_desktop);
+        Program program(m_desktop);
         QPoint mainPlace;
         QPoint addPlace;
         QByteArray saved;

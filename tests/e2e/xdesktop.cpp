@@ -37,19 +37,15 @@ bool XDesktop::start()
         QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
-    if (!m_server.waitForStarted(kStartTimeoutMs)) {
-        m_error = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
-        return false;
-    }
     QByteArray number;
     const QDeadlineTimer deadline(kStartTimeoutMs);
     while (!number.contains('\n') && !deadline.hasExpired() &&
-           m_server.state() == QProcess::Running) {
+           m_server.state() != QProcess::NotRunning) {
         m_server.waitForReadyRead(200);
         number += m_server.readAllStandardOutput();
     }
     if (!number.contains('\n')) {
-        m_error = QStringLiteral("Xvfb named no display: ") +
+        m_error = QStringLiteral("Xvfb named no display: ") + m_server.errorString() + u' ' +
                   QString::fromLocal8Bit(m_server.readAllStandardError());
         return false;
     }
