@@ -134,12 +134,6 @@ QByteArray XDesktop::property(quint32 window, quint32 property, quint32 type) co
     return value;
 }
 
-bool XDesktop::isProgramWindow(quint32 window) const
-{
-    const QByteArray wmClass = property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-    return wmClass.startsWith(QByteArrayLiteral("pastebasket\0"));
-}
-
 QList<quint32> XDesktop::windows() const
 {
     QList<quint32> found;
@@ -174,7 +168,9 @@ std::optional<XDesktop::Window> XDesktop::mainWindow() const
     // A window manager puts the window into a frame of its own: look at them all.
     for (const quint32 w : windows()) {
         const QByteArray types = property(w, typeAtom, XCB_ATOM_ATOM);
-        if (!isProgramWindow(w) || !types.contains(normal) || types.contains(splash))
+        const QByteArray wmClass = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+        if (!wmClass.startsWith(QByteArrayLiteral("pastebasket\0")) || !types.contains(normal) ||
+            types.contains(splash))
             continue;
         xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
