@@ -1,155 +1,24 @@
-#include "xdesktop.h"
+// The real program on a private X server, driven by the same clients a user's
+// desktop has: xclip for the clipboard, xdotool for the mouse and the keyboard,
+// a tray host.
+#include "program.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QRect>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTest>
+#include <QThread>
+
+#include <xcb/xcb.h>
 
 #include <csignal>
 #include <memory>
 
-// The real program on a private X server, driven by the same clients a user's
-// desktop has: xclip for the clipboard, xdotool for the mouse, a tray host.
 namespace {
 
-constexpr int kTimeoutMs = 20000;
-
-// One running copy of the program with its own data folder.
-class Program
-{
-public:
-    explicit Program(const XDesktop &desktop)
-        : m_desktop(desktop)
-    {
-        QDir().mkpath(file("data"));
-    }
-    ~Program()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-        // What the program said, to see why a test failed.
-        if (QTest::currentTestFailed())
-            qWarning("the program's output:\n%s", log().constData());
-    }
-
-    // A file of the user folder, by its path there ("data/group0.dat").
-    QString file(const char *name) const
-    {
-        return m_home.path() + QStringLiteral("/Orvendel Software/Pastebasket/") +
-               QLatin1String(name);
-    }
-    void write(const char *name, const QByteArray &content) const
-    {
-        QFile out(file(name));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
-    }
-    QByteArray read(const char *name = "data/group0.dat") const
-    {
-        QFile in(file(name));
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-    }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = m_desktop.environment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        // libxkbcommon-x11 hands strndup() a buffer that is not NUL-terminated
-        // but long enough; the strict check reports that as an overflow.
-        QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-        asan.replace(QStringLiteral("strict_string_checks=1"),
-                     QStringLiteral("strict_string_checks=0"));
-        env.insert(QStringLiteral("ASAN_OPTIONS"), asan);
-        env.insert(QStringLiteral("QT_LOGGING_RULES"),
-                   QStringLiteral("pastebasket.capture.info=true\npastebasket.layout.info=true"));
-        return env;
-    }
-
-    void start()
-    {
-        m_process.setProcessEnvironment(environment());
-        m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        m_process.start(QStringLiteral(PB_EXECUTABLE), {});
-        QVERIFY2(m_process.waitForStarted(kTimeoutMs), qPrintable(m_process.errorString()));
-    }
-    // A second copy: it hands over to the running one and ends at once.
-    int startSecondCopy() const
-    {
-        QProcess second;
-        second.setProcessEnvironment(environment());
-        second.setProcessChannelMode(QProcess::ForwardedChannels);
-        second.start(QStringLiteral(PB_EXECUTABLE), {});
-        if (!second.waitForFinished(kTimeoutMs))
-            return -1;
-        return second.exitCode();
-    }
-
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
-
-    // Everything the program has written to its standard error so far.
-    const QByteArray &log()
-    {
-        m_log += m_process.readAllStandardError();
-        return m_log;
-    }
-    // Waits until the program has taken in this many clipboard texts in all.
-    bool waitForCaptures(int count)
-    {
-        return QTest::qWaitFor(
-            [&] { return log().count("pastebasket.capture: captured ") >= count; }, kTimeoutMs);
-    }
-    // Where a control ("cobGroup") or a row of the list ("lstText.0") is on the
-    // screen, as the program last logged it; waits for its first such line.
-    QRect whereIs(const QString &name)
-    {
-        const QByteArray key = ' ' + name.toLatin1() + '=';
-        QRect where;
-        // An invalid rectangle when none was logged in time; clickAt() fails on it.
-        (void)QTest::qWaitFor(
-            [&] {
-                // The last whole line of that kind.
-                const QByteArray all = log().left(log().lastIndexOf('\n'));
-                const qsizetype line = all.lastIndexOf("pastebasket.layout: layout:");
-                if (line < 0)
-                    return false;
-                const QByteArray last = all.mid(line).split('\n').first();
-                const qsizetype at = last.indexOf(key);
-                if (at < 0)
-                    return false;
-                static const QRegularExpression rect(
-                    QStringLiteral("^(-?\\d+),(-?\\d+),(\\d+)x(\\d+)"));
-                const QRegularExpressionMatch m =
-                    rect.match(QString::fromLatin1(last.mid(at + key.size())));
-                where = QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
-                              m.captured(4).toInt());
-                return m.hasMatch();
-            },
-            kTimeoutMs);
-        return where;
-    }
-    void signal(int number) const { ::kill(static_cast<pid_t>(m_process.processId()), number); }
-    // The exit code once it has ended, -1 when it did not end in time or crashed.
-    int waitForExit()
-    {
-        if (!m_process.waitForFinished(kTimeoutMs) ||
-            m_process.exitStatus() != QProcess::NormalExit)
-            return -1;
-        return m_process.exitCode();
-    }
-
-private:
-    const XDesktop &m_desktop;
-    QTemporaryDir m_home;
-    QTemporaryDir m_runtime;
-    QProcess m_process;
-    QByteArray m_log;
-};
+const QByteArray kHiddenInTray = "[Setup]\r\nStartupState=1\r\nIn_TaskTray=1\r\n";
 
 } // namespace
 
@@ -157,30 +26,11 @@ class TestEndToEnd : public QObject
 {
     Q_OBJECT
 
-private:
     std::unique_ptr<XDesktop> m_desktop;
 
-    bool viewable() const
-    {
-        const auto window = m_desktop->mainWindow();
-        return window && window->viewable;
-    }
-    void copyToClipboard(const QByteArray &text) const
-    {
-        QVERIFY(m_desktop->run(QStringLiteral("xclip"),
-                               QStringLiteral("-selection clipboard").split(u' '), text));
-    }
-    QByteArray clipboard() const
-    {
-        return m_desktop
-            ->run(QStringLiteral("xclip"), QStringLiteral("-o -selection clipboard").split(u' '))
-            .value_or(QByteArray());
-    }
-    // xdotool commands, their arguments separated by single blanks.
     void xdotool(const QString &commands) const
     {
-        QVERIFY2(m_desktop->run(QStringLiteral("xdotool"), commands.split(u' '), {}, kTimeoutMs),
-                 qPrintable(commands));
+        QVERIFY2(m_desktop->xdotool(commands), qPrintable(commands));
     }
     // A left click in the middle of a rectangle on the screen.
     void clickAt(const QRect &rect) const
@@ -197,9 +47,7 @@ private:
     {
         const QString focus = QStringLiteral("search --sync --onlyvisible --name ^") +
                               title.replace(u' ', u'.') + QStringLiteral("$ windowfocus --sync");
-        QTRY_VERIFY_WITH_TIMEOUT(
-            m_desktop->run(QStringLiteral("xdotool"), focus.split(u' '), {}, kTimeoutMs),
-            kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->xdotool(focus), kTimeoutMs);
         xdotool(commands);
     }
 
@@ -208,119 +56,110 @@ private slots:
     {
         m_desktop = std::make_unique<XDesktop>();
         QVERIFY2(m_desktop->start(), qPrintable(m_desktop->error()));
-        if (QByteArray(QTest::currentTestFunction()) != "closeWithoutTrayEndsAndSaves")
+        if (!QByteArray(QTest::currentTestFunction()).contains("WithoutTray"))
             QVERIFY2(m_desktop->startTray(), qPrintable(m_desktop->error()));
     }
     void cleanup() { m_desktop.reset(); }
 
     // A text copied before the start is not taken in (the load empties the
-    // clipboard); those copied afterwards are, and SIGTERM saves them.
-    void copiedTextIsCapturedAndSavedOnTerm()
+    // clipboard). Copies a script makes 30 ms apart afterwards are each taken, in
+    // order; a click on a row puts its whole text back on the clipboard. Without
+    // a tray, closing the window ends the program, which saves, commas and line
+    // breaks escaped.
+    void copiesAreKeptAndCloseWithoutTrayEndsAndSaves()
     {
-        copyToClipboard("copied before the start");
+        QVERIFY(m_desktop->copy("copied before the start"));
         Program program(*m_desktop);
         program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray(), kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray(), kTimeoutMs);
 
-        copyToClipboard("e2e first, with a comma");
-        QVERIFY(program.waitForCaptures(1));
-        copyToClipboard("line one\nline two");
-        QVERIFY(program.waitForCaptures(2));
-
-        program.signal(SIGTERM);
-        QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.read(), QByteArray("[ListData]\r\n"
-                                            "Text1=e2e first\x02 with a comma,0,,0\r\n"
-                                            "Text2=line one\x01line two,0,,0\r\n"));
-    }
-
-    void secondStartShowsTheHiddenWindow()
-    {
-        Program program(*m_desktop);
-        program.write("Pastebasket.ini", "[Setup]\r\nStartupState=1\r\nIn_TaskTray=1\r\n");
-        program.start();
-        // It starts hidden in the tray.
-        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->trayIconCentre(), kTimeoutMs);
-        // Once it takes in a text its start is over, and the window is still hidden.
-        copyToClipboard("while hidden");
-        QVERIFY(program.waitForCaptures(1));
-        QVERIFY(!viewable());
-
-        QCOMPARE(program.startSecondCopy(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        QVERIFY(program.isRunning());
-        QVERIFY(!QFile::exists(program.file("Pastebasket.rex")));
-
-        program.signal(SIGHUP);
-        QCOMPARE(program.waitForExit(), 0);
-    }
-
-    void closeWithTrayHidesTheWindow()
-    {
-        Program program(*m_desktop);
-        program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->trayIconCentre(), kTimeoutMs);
-
-        m_desktop->requestClose(m_desktop->mainWindow()->id);
-        QTRY_VERIFY_WITH_TIMEOUT(!viewable(), kTimeoutMs);
-        // It still runs: it goes on taking texts in.
-        copyToClipboard("after the close");
-        QVERIFY(program.waitForCaptures(1));
-        QVERIFY(program.isRunning());
-
-        // A left click on the tray icon brings it back.
-        const QPoint icon = *m_desktop->trayIconCentre();
-        xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(icon.x()).arg(icon.y()));
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        program.signal(SIGINT);
-        QCOMPARE(program.waitForExit(), 0);
-    }
-
-    void closeWithoutTrayEndsAndSaves()
-    {
-        Program program(*m_desktop);
-        program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        copyToClipboard("kept at the close");
-        QVERIFY(program.waitForCaptures(1));
+        QByteArray expected = "[ListData]\r\n";
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 1; i <= 20; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            expected += "Text" + n + "=copy " + n + "\x02 line one\x01line two,0,,0\r\n";
+            if (clock.elapsed() < 30)
+                QThread::msleep(static_cast<unsigned long>(30 - clock.elapsed()));
+            clock.restart();
+            // Each copy only once the one before holds the clipboard: xclip serves
+            // it from a process of its own, and two may overtake each other.
+            const QByteArray text = "copy " + n + ", line one\nline two";
+            QVERIFY(m_desktop->copy(text));
+            QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), text, kTimeoutMs);
+        }
+        QVERIFY(program.waitForLog("pastebasket.capture: captured ", 20));
+        // The list shows the newest texts.
+        clickAt(program.whereIs("lstText.18"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray("copy 19, line one\nline two"),
+                                  kTimeoutMs);
 
         m_desktop->requestClose(m_desktop->mainWindow()->id);
         QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.read(), QByteArray("[ListData]\r\nText1=kept at the close,0,,0\r\n"));
+        QCOMPARE(program.read(), expected);
         QVERIFY(program.read("Pastebasket.ini").contains("[WindowSize]"));
     }
 
-    void clickOnARowPutsItsTextOnTheClipboard()
+    // Started hidden in the tray, a second start brings the window up. Closed
+    // with a tray, it hides while the program runs on and takes texts in. The
+    // global shortcut brings it up with the keyboard; a few letters of an old
+    // text and Enter put that text on the clipboard as it was, on its two lines.
+    // SIGTERM saves what was taken in.
+    void hiddenWindowComesBackAndTheKeyFindsAnOldText()
     {
         Program program(*m_desktop);
-        program.write("data/group0.dat",
-                      "[ListData]\r\nText1=alpha\x01second line,0,,0\r\nText2=beta,1,,0\r\n");
+        QVERIFY(program.write("Pastebasket.ini", kHiddenInTray));
+        const QByteArray old = "[ListData]\r\nText1=delta epsilon\x01zeta\x02 eta,0,,0\r\n"
+                               "Text2=omega,0,,0\r\n";
+        QVERIFY(program.write("data/group0.dat", old));
         program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
-        clickAt(program.whereIs(QStringLiteral("lstText.0")));
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("alpha\nsecond line"), kTimeoutMs);
+        // Its start empties the clipboard: copy only after it.
+        QVERIFY(program.waitForLog("pastebasket.exit: start-up done"));
+        QVERIFY(m_desktop->copy("while hidden"));
+        QVERIFY(program.waitForLog("pastebasket.capture: captured "));
+        QVERIFY(!m_desktop->viewable());
+        QCOMPARE(program.startSecondCopy(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
+        QVERIFY(!QFile::exists(program.file("Pastebasket.rex")));
 
+        m_desktop->requestClose(m_desktop->mainWindow()->id);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_desktop->viewable(), kTimeoutMs);
+        QVERIFY(m_desktop->copy("after the close"));
+        QVERIFY(program.waitForLog("pastebasket.capture: captured ", 2));
+
+        const auto shownWithTheKeyboard = [this] {
+            const auto focus =
+                m_desktop->run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+            return m_desktop->viewable() && focus &&
+                   focus->trimmed().toUInt() == m_desktop->mainWindow()->id;
+        };
+        xdotool(QStringLiteral("key ctrl+alt+v"));
+        QTRY_VERIFY_WITH_TIMEOUT(shownWithTheKeyboard(), kTimeoutMs);
+        xdotool(QStringLiteral("type --delay 50 silon"));
+        xdotool(QStringLiteral("key Return"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray("delta epsilon\nzeta, eta"),
+                                  kTimeoutMs);
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.read(), old + "Text3=while hidden,0,,0\r\nText4=after the close,0,,0\r\n");
     }
 
     void groupCommandsRewriteTheRegistryAndTheGroupFiles()
     {
         Program program(*m_desktop);
         program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(viewable(), kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
         // The selector's last row, "*** Make a new group", asks for the name.
         const auto newGroup = [&](const QString &name) {
-            clickAt(program.whereIs(QStringLiteral("cobGroup")));
+            clickAt(program.whereIs("cobGroup"));
             xdotool(QStringLiteral("key End Return"));
             inDialog(QStringLiteral("Group Name"), QStringLiteral("type ") + name);
             xdotool(QStringLiteral("key Tab space"));
         };
         // The "Menu" label at the top right, then an item of its "Group" submenu.
         const auto groupMenu = [&](char item) {
-            clickAt(program.whereIs(QStringLiteral("lblMenu")));
+            clickAt(program.whereIs("lblMenu"));
             xdotool(QStringLiteral("key g %1").arg(QLatin1Char(item)));
         };
         const QByteArray moved = "[ListData]\r\nText1=moved\x01to the default group,0,,0\r\n";
@@ -328,8 +167,8 @@ private slots:
         newGroup(QStringLiteral("Work"));
         QTRY_VERIFY_WITH_TIMEOUT(program.read("data/Management.dat").contains("Group1=Work"),
                                  kTimeoutMs);
-        copyToClipboard("moved\nto the default group");
-        QVERIFY(program.waitForCaptures(1));
+        QVERIFY(m_desktop->copy("moved\nto the default group"));
+        QVERIFY(program.waitForLog("pastebasket.capture: captured "));
         groupMenu('c');
         // It opens with "Close" focused, the default group on the left and "Work",
         // just saved, on the right. Select the right list's row.
@@ -370,6 +209,35 @@ private slots:
                             "Group1=1\r\n[GroupNoName]\r\nGroup0=\r\nGroup1=Work\r\n"));
         QCOMPARE(program.read(), moved);
         QCOMPARE(program.read("data/group1.dat"), QByteArray("[ListData]\r\n"));
+    }
+
+    // Another program holds the key: the program says so, naming it, and runs
+    // on. Nothing changed the group: it is not written at the exit.
+    void keyHeldByAnotherProgram()
+    {
+        QVERIFY(m_desktop->grabKeys(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+        Program program(*m_desktop);
+        const QByteArray group = "[ListData]\r\nText1=kept as it is,1,,0\r\nText2=second,0,,0\r\n";
+        QVERIFY(program.write("data/group0.dat", group));
+        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
+        QFile file(program.file("data/group0.dat"));
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(past, QFileDevice::FileModificationTime));
+        file.close();
+        program.start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
+        QVERIFY(program.waitForLog("no global shortcut Ctrl+Alt+V - Ctrl+Alt+V is already used "
+                                   "by another program."));
+        // The message box, answered with Enter; the window is still there after it.
+        inDialog(QStringLiteral("Global shortcut"), QStringLiteral("key Return"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !m_desktop->xdotool(QStringLiteral("search --onlyvisible --name ^Global.shortcut$")),
+            kTimeoutMs);
+        QVERIFY(m_desktop->viewable());
+        program.signal(SIGTERM);
+        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.read(), group);
+        QCOMPARE(QFileInfo(file.fileName()).lastModified().toUTC(), past);
     }
 };
 

@@ -18,7 +18,7 @@ XDesktop::~XDesktop()
 {
     if (m_connection)
         xcb_disconnect(m_connection);
-    for (QProcess *process : {&m_tray, &m_server}) {
+    for (QProcess *process : {&m_windowManager, &m_tray, &m_server}) {
         if (process->state() == QProcess::NotRunning)
             continue;
         process->terminate();
@@ -37,63 +37,69 @@ bool XDesktop::start()
         QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
-    if (!m_server.waitForStarted(kStartTimeoutMs)) {
-        m_error = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
-        return false;
-    }
     QByteArray number;
     const QDeadlineTimer deadline(kStartTimeoutMs);
     while (!number.contains('\n') && !deadline.hasExpired() &&
-           m_server.state() == QProcess::Running) {
+           m_server.state() != QProcess::NotRunning) {
         m_server.waitForReadyRead(200);
         number += m_server.readAllStandardOutput();
     }
     if (!number.contains('\n')) {
-        m_error = QStringLiteral("Xvfb named no display: ") +
+        m_error = QStringLiteral("Xvfb named no display: ") + m_server.errorString() + u' ' +
                   QString::fromLocal8Bit(m_server.readAllStandardError());
         return false;
     }
     m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
 
-    int screenNumber = 0;
-    m_connection = xcb_connect(m_display.toLatin1().constData(), &screenNumber);
+    m_connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
     if (xcb_connection_has_error(m_connection)) {
         m_error = QStringLiteral("no connection to ") + m_display;
         return false;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber; ++i)
-        xcb_screen_next(&screens);
-    m_root = screens.data->root;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     return true;
+}
+
+bool XDesktop::startClient(QProcess &process, const QString &command,
+                           const std::function<bool()> &ready)
+{
+    const QStringList arguments = command.split(u' ');
+    process.setProgram(arguments.first());
+    process.setArguments(arguments.mid(1));
+    process.setProcessEnvironment(environment());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start();
+    const QDeadlineTimer deadline(kStartTimeoutMs);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        if (ready())
+            return true;
+        QThread::msleep(50);
+    }
+    m_error = arguments.first() + QStringLiteral(" did not get ready: ") + process.errorString();
+    return false;
 }
 
 bool XDesktop::startTray()
 {
-    m_tray.setProgram(QStringLiteral("trayer"));
-    m_tray.setArguments(
-        QStringLiteral("--edge top --align right --widthtype pixel --width 100 --height 24")
-            .split(u' '));
-    m_tray.setProcessEnvironment(environment());
-    m_tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_tray.start();
-    if (!m_tray.waitForStarted(kStartTimeoutMs)) {
-        m_error = QStringLiteral("trayer did not start: ") + m_tray.errorString();
-        return false;
-    }
-    const xcb_atom_t selection = atom("_NET_SYSTEM_TRAY_S0");
-    const QDeadlineTimer deadline(kStartTimeoutMs);
-    while (!deadline.hasExpired()) {
-        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
-            m_connection, xcb_get_selection_owner(m_connection, selection), nullptr);
-        const bool owned = reply && reply->owner != XCB_NONE;
-        std::free(reply);
-        if (owned)
-            return true;
-        QThread::msleep(50);
-    }
-    m_error = QStringLiteral("trayer took no tray selection");
-    return false;
+    return startClient(
+        m_tray,
+        QStringLiteral("trayer --edge top --align right --widthtype pixel --width 100 --height 24"),
+        [this] {
+            xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+                m_connection, xcb_get_selection_owner(m_connection, atom("_NET_SYSTEM_TRAY_S0")),
+                nullptr);
+            const bool owned = reply && reply->owner != XCB_NONE;
+            std::free(reply);
+            return owned;
+        });
+}
+
+bool XDesktop::startWindowManager()
+{
+    // Ready once it has announced itself on the root window.
+    return startClient(m_windowManager, QStringLiteral("openbox"), [this] {
+        return !property(m_root, atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).isEmpty();
+    });
 }
 
 QProcessEnvironment XDesktop::environment() const
@@ -128,20 +134,28 @@ QByteArray XDesktop::property(quint32 window, quint32 property, quint32 type) co
     return value;
 }
 
-bool XDesktop::isProgramWindow(quint32 window) const
+QList<quint32> XDesktop::windows() const
 {
-    const QByteArray wmClass = property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-    return wmClass.startsWith(QByteArrayLiteral("pastebasket\0"));
+    QList<quint32> found;
+    QList<xcb_window_t> pending{m_root};
+    while (!pending.isEmpty()) {
+        const xcb_window_t parent = pending.takeFirst();
+        xcb_query_tree_reply_t *tree =
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
+        if (!tree)
+            continue;
+        const xcb_window_t *children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            found.append(children[i]);
+            pending.append(children[i]);
+        }
+        std::free(tree);
+    }
+    return found;
 }
 
 std::optional<XDesktop::Window> XDesktop::mainWindow() const
 {
-    xcb_query_tree_reply_t *tree =
-        xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
-    if (!tree)
-        return std::nullopt;
-    const xcb_window_t *children = xcb_query_tree_children(tree);
-    const int count = xcb_query_tree_children_length(tree);
     const quint32 typeAtom = atom("_NET_WM_WINDOW_TYPE");
     const auto atomBytes = [this](const char *name) {
         const quint32 a = atom(name);
@@ -151,66 +165,40 @@ std::optional<XDesktop::Window> XDesktop::mainWindow() const
     // The splash lists "normal" too, after "splash", for window managers that
     // know no splash type.
     const QByteArray splash = atomBytes("_NET_WM_WINDOW_TYPE_SPLASH");
-    std::optional<Window> found;
-    for (int i = 0; i < count && !found; ++i) {
-        const xcb_window_t w = children[i];
+    // A window manager puts the window into a frame of its own: look at them all.
+    for (const quint32 w : windows()) {
         const QByteArray types = property(w, typeAtom, XCB_ATOM_ATOM);
-        if (!isProgramWindow(w) || !types.contains(normal) || types.contains(splash))
+        const QByteArray wmClass = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+        if (!wmClass.startsWith(QByteArrayLiteral("pastebasket\0")) || !types.contains(normal) ||
+            types.contains(splash))
             continue;
         xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, w), nullptr);
-        xcb_get_geometry_reply_t *geometry =
-            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, w), nullptr);
         // The tray icon, until the tray takes it in, is a top-level window too,
         // but one that window managers leave alone.
-        if (attributes && geometry && !attributes->override_redirect)
-            found = Window{w, attributes->map_state == XCB_MAP_STATE_VIEWABLE, geometry->width};
+        const bool found = attributes && !attributes->override_redirect;
+        const bool viewable = found && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attributes);
-        std::free(geometry);
+        if (found)
+            return Window{w, viewable};
     }
-    std::free(tree);
-    return found;
+    return std::nullopt;
 }
 
-std::optional<QPoint> XDesktop::trayIconCentre() const
+std::optional<QPoint> XDesktop::framePosition(quint32 window) const
 {
-    xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
-        m_connection, xcb_get_selection_owner(m_connection, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
-    if (!owner)
-        return std::nullopt;
-    const xcb_window_t trayWindow = owner->owner;
-    std::free(owner);
-    // trayer keeps the icons below its panel window, not below the selection
-    // owner: look through every window that is not a direct child of the root.
-    QList<xcb_window_t> pending{m_root};
-    xcb_window_t icon = XCB_NONE;
-    while (!pending.isEmpty() && icon == XCB_NONE) {
-        const xcb_window_t parent = pending.takeFirst();
-        xcb_query_tree_reply_t *tree =
-            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
-        if (!tree)
-            continue;
-        const xcb_window_t *children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-            if (parent != m_root && isProgramWindow(children[i]))
-                icon = children[i];
-            if (children[i] != trayWindow)
-                pending.append(children[i]);
-        }
-        std::free(tree);
-    }
-    if (icon == XCB_NONE)
-        return std::nullopt;
-    xcb_get_geometry_reply_t *geometry =
-        xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, icon), nullptr);
+    // Left, right, top and bottom: what the frame adds on each side.
+    const QByteArray extents = property(window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
     xcb_translate_coordinates_reply_t *origin = xcb_translate_coordinates_reply(
-        m_connection, xcb_translate_coordinates(m_connection, icon, m_root, 0, 0), nullptr);
-    std::optional<QPoint> centre;
-    if (geometry && origin)
-        centre = QPoint(origin->dst_x + geometry->width / 2, origin->dst_y + geometry->height / 2);
-    std::free(geometry);
+        m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr);
+    std::optional<QPoint> frame;
+    if (origin && extents.size() == 4 * sizeof(quint32)) {
+        const auto *e = reinterpret_cast<const quint32 *>(extents.constData());
+        if (e[2] != 0)
+            frame = QPoint(origin->dst_x - int(e[0]), origin->dst_y - int(e[2]));
+    }
     std::free(origin);
-    return centre;
+    return frame;
 }
 
 void XDesktop::requestClose(quint32 window) const
@@ -225,6 +213,16 @@ void XDesktop::requestClose(quint32 window) const
     xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char *>(&event));
     xcb_flush(m_connection);
+}
+
+bool XDesktop::grabKeys(quint16 modifiers) const
+{
+    xcb_generic_error_t *error = xcb_request_check(
+        m_connection, xcb_grab_key_checked(m_connection, 1, m_root, modifiers, XCB_GRAB_ANY,
+                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    const bool grabbed = !error;
+    std::free(error);
+    return grabbed;
 }
 
 std::optional<QByteArray> XDesktop::run(const QString &program, const QStringList &arguments,
@@ -244,4 +242,21 @@ std::optional<QByteArray> XDesktop::run(const QString &program, const QStringLis
         return std::nullopt;
     }
     return process.readAllStandardOutput();
+}
+
+bool XDesktop::copy(const QByteArray &text) const
+{
+    return run(QStringLiteral("xclip"), QStringLiteral("-selection clipboard").split(u' '), text)
+        .has_value();
+}
+
+QByteArray XDesktop::clipboard() const
+{
+    return run(QStringLiteral("xclip"), QStringLiteral("-o -selection clipboard").split(u' '))
+        .value_or(QByteArray());
+}
+
+bool XDesktop::xdotool(const QString &commands, int timeoutMs) const
+{
+    return run(QStringLiteral("xdotool"), commands.split(u' '), {}, timeoutMs).has_value();
 }

@@ -2,12 +2,9 @@
 
 #include "platform/clipboard.h"
 
-#include <utility>
-
-// An in-memory clipboard. It reports changes like the X11 one does: another
-// program's copy (put) at once, the program's own clear() and setText() only when
-// a test delivers the notice, as the event loop would later. It counts reads so
-// tests can tell when it was read.
+// An in-memory clipboard. Like the X11 one, it reports another program's copy
+// (put) at once and the program's own clear() and setText() not at all. It
+// counts reads so tests can tell when it was read.
 class FakeClipboard : public ClipboardAccess
 {
 public:
@@ -16,25 +13,23 @@ public:
         ++reads;
         return secret ? Content{QString(), true} : Content{content, false};
     }
-    void clear() override { change(QString(), false); }
-    void setText(const QString &text) override { change(text, false); }
-    bool notifiesChanges() const override { return notifies; }
-    void setChangeHandler(std::function<void()> handler) override
+    void clear() override { setText(QString()); }
+    void setText(const QString &text) override
     {
-        m_handler = std::move(handler);
+        content = text;
+        secret = false;
+        ++changes;
     }
+    bool notifiesChanges() const override { return notifies; }
+    void setChangeHandler(std::function<void()> handler) override { m_handler = handler; }
     quint64 changeCount() const override { return changes; }
 
     // What another program copying a text does.
     void put(const QString &text, bool isSecretText = false)
     {
-        change(text, isSecretText);
-        deliverNotice();
-    }
-    // The notice of the program's own last change, as the event loop brings it.
-    void deliverNotice()
-    {
-        if (notifies && m_handler && std::exchange(noticePending, false))
+        setText(text);
+        secret = isSecretText;
+        if (notifies && m_handler)
             m_handler();
     }
 
@@ -43,16 +38,7 @@ public:
     bool notifies = true;
     quint64 changes = 0;
     int reads = 0;
-    bool noticePending = false;
 
 private:
-    void change(const QString &text, bool isSecretText)
-    {
-        content = text;
-        secret = isSecretText;
-        ++changes;
-        noticePending = true;
-    }
-
     std::function<void()> m_handler;
 };

@@ -12,9 +12,7 @@ public:
     bool setKey(const QKeySequence &key) override
     {
         requests.append(key);
-        if (key.isEmpty())
-            return succeed(key);
-        if (!supported)
+        if (!supported && !key.isEmpty())
             return fail(Failure::Unsupported, QStringLiteral("No global shortcuts here."));
         if (taken.contains(key))
             return fail(Failure::Taken,
@@ -24,10 +22,9 @@ public:
     // True when a key was held to press.
     bool press()
     {
-        if (key().isEmpty())
-            return false;
-        emit activated();
-        return true;
+        if (!key().isEmpty())
+            emit activated();
+        return !key().isEmpty();
     }
 
     bool supported = true;

@@ -19,15 +19,12 @@ public:
     {
         QString text;
         QString title;
-        Buttons buttons;
     };
 
     Answer message(const QString &text, const QString &title, Buttons buttons) override
     {
-        messages.append({text, title, buttons});
-        if (buttons == Buttons::Ok)
-            return Answer::Ok;
-        return take(messageAnswers, QStringLiteral("message: ") + text);
+        messages.append({text, title});
+        return buttons == Buttons::Ok ? Answer::Ok : take(messageAnswers, u"message: " + text);
     }
     std::optional<QString> editText(const QString &text, const QFont &font) override
     {
@@ -45,10 +42,10 @@ public:
         groupNameAsked.append(name);
         return take(groupNameAnswers, QStringLiteral("groupName"));
     }
-    std::optional<QFont> chooseFont(const QFont &current) override
+    std::optional<QFont> chooseFont(const QFont &) override
     {
-        lastFont = current;
-        return take(fontAnswers, QStringLiteral("chooseFont"));
+        unexpected.append(QStringLiteral("chooseFont"));
+        return std::nullopt;
     }
     bool setup() override { return take(setupAnswers, QStringLiteral("setup")); }
     bool groupOrder() override { return take(groupOrderAnswers, QStringLiteral("groupOrder")); }
@@ -64,7 +61,6 @@ public:
     std::deque<std::optional<QString>> editTextAnswers;
     std::deque<std::optional<QString>> captionAnswers;
     std::deque<std::optional<QString>> groupNameAnswers;
-    std::deque<std::optional<QFont>> fontAnswers;
     std::deque<bool> setupAnswers;
     std::deque<bool> groupOrderAnswers;
     std::function<void(qint32)> onGroupCopy;
@@ -82,12 +78,11 @@ private:
     template<typename T> T take(std::deque<T> &answers, const QString &what)
     {
         static_assert(Answer{} == Answer::Ok);
-        if (answers.empty()) {
+        const T answer = answers.empty() ? T{} : answers.front();
+        if (answers.empty())
             unexpected.append(what);
-            return T{};
-        }
-        const T answer = answers.front();
-        answers.pop_front();
+        else
+            answers.pop_front();
         return answer;
     }
     // Without a scripted answer: nullopt. No std::optional<QString> is copied or
@@ -96,16 +91,12 @@ private:
     template<typename T>
     std::optional<T> take(std::deque<std::optional<T>> &answers, const QString &what)
     {
-        if (answers.empty()) {
+        const bool has = !answers.empty() && answers.front().has_value();
+        const T value = has ? *answers.front() : T();
+        if (answers.empty())
             unexpected.append(what);
-            return std::nullopt;
-        }
-        if (!answers.front().has_value()) {
+        else
             answers.pop_front();
-            return std::nullopt;
-        }
-        T value = *answers.front();
-        answers.pop_front();
-        return value;
+        return has ? std::optional<T>(value) : std::nullopt;
     }
 };

@@ -1,0 +1,115 @@
+#include "program.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+Program::Program(const XDesktop &desktop)
+    : m_desktop(desktop)
+{
+    QDir().mkpath(file("data"));
+    m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    m_process.setReadChannel(QProcess::StandardError);
+}
+
+Program::~Program()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    if (QTest::currentTestFailed())
+        qWarning("the program's log:\n%s", log().constData());
+}
+
+QString Program::file(const char *name) const
+{
+    return m_home.path() + QStringLiteral("/Orvendel Software/Pastebasket/") + QLatin1String(name);
+}
+
+bool Program::write(const char *name, const QByteArray &content) const
+{
+    QFile out(file(name));
+    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size();
+}
+
+QByteArray Program::read(const char *name) const
+{
+    QFile in(file(name));
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+QProcessEnvironment Program::environment() const
+{
+    QProcessEnvironment env = m_desktop.environment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastebasket.*.info=true"));
+    // libxkbcommon-x11 hands strndup() a buffer that is not NUL-terminated but
+    // long enough; the strict check reports that as an overflow.
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               env.value(QStringLiteral("ASAN_OPTIONS"))
+                   .replace(QStringLiteral("strict_string_checks=1"),
+                            QStringLiteral("strict_string_checks=0")));
+    return env;
+}
+
+void Program::start(const std::function<void()> &childSetup)
+{
+    m_process.setProcessEnvironment(environment());
+    m_process.setChildProcessModifier(childSetup ? childSetup : [] {});
+    m_process.start(QStringLiteral(PB_EXECUTABLE), {});
+    QVERIFY2(m_process.waitForStarted(kTimeoutMs), qPrintable(m_process.errorString()));
+}
+
+int Program::startSecondCopy() const
+{
+    QProcess second;
+    second.setProcessEnvironment(environment());
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    second.start(QStringLiteral(PB_EXECUTABLE), {});
+    return second.waitForFinished(kTimeoutMs) ? second.exitCode() : -1;
+}
+
+int Program::waitForExit()
+{
+    const bool ended = m_process.waitForFinished(kTimeoutMs);
+    log();
+    return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+const QByteArray &Program::log()
+{
+    m_log += m_process.readAllStandardError();
+    return m_log;
+}
+
+bool Program::waitForLog(const QByteArray &text, int count)
+{
+    const QDeadlineTimer deadline(kTimeoutMs);
+    while (log().count(text) < count && isRunning() && !deadline.hasExpired())
+        m_process.waitForReadyRead(100);
+    return log().count(text) >= count;
+}
+
+QRect Program::whereIs(const char *name)
+{
+    const QByteArray key = ' ' + QByteArray(name) + '=';
+    static const QRegularExpression rect(QStringLiteral("^(-?\\d+),(-?\\d+),(\\d+)x(\\d+)"));
+    for (const QDeadlineTimer deadline(kTimeoutMs); !deadline.hasExpired();
+         m_process.waitForReadyRead(100)) {
+        // The last whole line of that kind.
+        const QByteArray all = log().left(log().lastIndexOf('\n'));
+        const qsizetype line = all.lastIndexOf("pastebasket.layout: layout:");
+        const QByteArray last = all.mid(line).split('\n').first();
+        const qsizetype at = last.indexOf(key);
+        const QRegularExpressionMatch m =
+            rect.match(QString::fromLatin1(last.mid(at + key.size())));
+        if (line >= 0 && at >= 0 && m.hasMatch())
+            return QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                         m.captured(4).toInt());
+    }
+    return {};
+}
