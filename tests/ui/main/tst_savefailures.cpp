@@ -43,16 +43,14 @@ struct Rig : WindowRig
         load().show();
         controller().model().appendEntry(entry(u"only in memory"_s));
     }
-    // The texts of each recovery file.
+    // The texts of each recovery file; none from a file other users could read.
     QList<QList<TextEntry>> recovered() const
     {
         QList<QList<TextEntry>> files;
         const QDir data(paths.dataFolder);
-        for (const QFileInfo &file : data.entryInfoList({u"group0.dat.recovered-*"_s})) {
-            files << readGroup(file.filePath());
-            if (file.permissions() & 0x0077) // not for other users' eyes
-                files.last().clear();
-        }
+        for (const QFileInfo &file : data.entryInfoList({u"group0.dat.recovered-*"_s}))
+            files << (file.permissions() & 0x0077 ? QList<TextEntry>()
+                                                  : readGroup(file.filePath()));
         return files;
     }
 };
