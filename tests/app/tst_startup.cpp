@@ -18,13 +18,8 @@ private slots:
     void failures_data()
     {
         QTest::addColumn<bool>("makerIsAFile"); // else the main window cannot be shown
-        QTest::addColumn<QString>("message");
-        const QString start = QStringLiteral("Pastebasket can not run.\r\n");
-        QTest::newRow("maker folder is a file")
-            << true
-            << start + m_dir.filePath(QStringLiteral("a/Orvendel Software")) +
-                   QStringLiteral(" exists and is not a folder");
-        QTest::newRow("main window fails") << false << start + QStringLiteral("no screen");
+        QTest::newRow("maker folder is a file") << true;
+        QTest::newRow("main window fails") << false;
     }
     void failures()
     {
@@ -42,8 +37,9 @@ private slots:
             return false;
         }),
                  Startup::Outcome::Failed);
-        QFETCH(QString, message);
-        QCOMPARE(shown, QStringList({message, QStringLiteral("system error")}));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[0].contains(makerIsAFile ? maker.fileName() : QStringLiteral("no screen")),
+                 qPrintable(shown[0]));
         QVERIFY(!splash && !startup.splash()); // gone before the message shows
     }
 

@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <optional>
 
 #include <sys/stat.h>
@@ -38,15 +37,6 @@ QByteArray fileBytes(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Polls until the condition holds, letting the processes' output come in.
-bool waitFor(const std::function<bool()> &condition)
-{
-    const QDeadlineTimer deadline(30000);
-    while (!condition() && !deadline.hasExpired())
-        QTest::qWait(20);
-    return condition();
 }
 
 // One started copy of the program with the given per-user data folder.
@@ -147,7 +137,7 @@ private slots:
         QCOMPARE(running.tryLock(), InstanceLock::Result::Acquired);
         Copy copy(home(), QStringLiteral(PB_PROGRAM),
                   {QStringLiteral(" --one"), QStringLiteral("two\nthree ")});
-        QVERIFY(waitFor([&] { return copy.state() == QProcess::NotRunning; }));
+        QVERIFY(copy.waitForFinished(30000));
         QVERIFY2(copy.stop() && copy.logged(kSecondCopy), copy.log.constData());
         QCOMPARE(fileBytes(rexFile()),
                  QByteArray("[ReExecute]\r\nReally=Yes\r\nCommand=--one two three\r\n"));
@@ -195,10 +185,12 @@ private:
     bool startAndEnd(const QString &program = QStringLiteral(PB_PROGRAM))
     {
         Copy copy(home(), program);
-        const bool started = waitFor([&] {
-            return copy.logged(kFirstCopy) &&
-                   !Settings(iniFile()).value(Setting::StartupGroup).isEmpty();
-        });
+        const QDeadlineTimer deadline(30000);
+        bool started = false;
+        while (!(started = copy.logged(kFirstCopy) &&
+                           !Settings(iniFile()).value(Setting::StartupGroup).isEmpty()) &&
+               !deadline.hasExpired())
+            QTest::qWait(20);
         const bool ended = copy.stop();
         if (!started || !ended)
             qWarning("%s", copy.log.constData());

@@ -30,13 +30,9 @@ struct Rig
     ClipboardMonitor monitor{
         clipboard, model, selection, rex,
         ClipboardMonitor::Hooks{[this] { ++shows; }, [this] { ++listChanges; }}};
-    // This many saves fail, leaving the group changed.
-    int failingSaves = 0;
+    int failingSaves = 0; // the first this many saves fail, leaving the group changed
     CaptureScheduler scheduler{monitor, clipboard, model, rex, CaptureScheduler::Hooks{[this] {
-                                   ++saves;
-                                   if (failingSaves > 0)
-                                       --failingSaves;
-                                   else
+                                   if (++saves > failingSaves)
                                        model.setModified(false);
                                }}};
 
@@ -44,12 +40,11 @@ struct Rig
     // nothing: the first row is deleted and lastClipText cleared, as a deletion does.
     void copyAndCapture(const QString &text)
     {
-        const bool secret = text.startsWith(u'*');
         if (text == u"~") {
             model.removeRowAt(0);
             monitor.setLastClipText(QString());
         } else {
-            clipboard.put(secret ? text.mid(1) : text, secret);
+            clipboard.put(text.mid(text.startsWith(u'*')), text.startsWith(u'*'));
         }
         monitor.capture();
     }

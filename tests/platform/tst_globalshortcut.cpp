@@ -128,35 +128,31 @@ private slots:
         QVERIFY(portalBus.registerVirtualObject(kDesktopPath, &portal));
         QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
         QVERIFY(PortalGlobalShortcut::isOffered(client));
-        {
-            PortalGlobalShortcut shortcut(client);
-            QSignalSpy activated(&shortcut, &GlobalShortcut::activated);
-            QSignalSpy failed(&shortcut, &GlobalShortcut::failed);
-            QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+V"))));
-            QTRY_COMPARE(portal.bound, QStringList{QStringLiteral("show-window=CTRL+ALT+SHIFT+v")});
-            const QString first = portal.sessions.constLast();
-            portal.press(first, QStringLiteral("something-else"));
-            portal.press(first, QStringLiteral("show-window"));
-            QTRY_COMPARE(activated.size(), 1);
+        PortalGlobalShortcut shortcut(client);
+        QSignalSpy activated(&shortcut, &GlobalShortcut::activated);
+        QSignalSpy failed(&shortcut, &GlobalShortcut::failed);
+        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+V"))));
+        QTRY_COMPARE(portal.bound, QStringList{QStringLiteral("show-window=CTRL+ALT+SHIFT+v")});
+        const QString first = portal.sessions.constLast();
+        portal.press(first, QStringLiteral("something-else"));
+        portal.press(first, QStringLiteral("show-window"));
+        QTRY_COMPARE(activated.size(), 1);
 
-            QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Meta+PgUp"))));
-            QTRY_COMPARE(portal.bound, QStringList{QStringLiteral("show-window=LOGO+Page_Up")});
-            QCOMPARE(portal.sessions.size(), 2);
-            portal.press(first, QStringLiteral("show-window")); // the old session: nothing
-            portal.press(portal.sessions.constLast(), QStringLiteral("show-window"));
-            QTRY_COMPARE(activated.size(), 2);
-            QCOMPARE(failed.size(), 0);
+        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Meta+PgUp"))));
+        QTRY_COMPARE(portal.bound, QStringList{QStringLiteral("show-window=LOGO+Page_Up")});
+        QCOMPARE(portal.sessions.size(), 2);
+        portal.press(first, QStringLiteral("show-window")); // the old session: nothing
+        portal.press(portal.sessions.constLast(), QStringLiteral("show-window"));
+        QTRY_COMPARE(activated.size(), 2);
+        QCOMPARE(failed.size(), 0);
 
-            portal.bindAnswer = 1;
-            QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+B"))));
-            QTRY_COMPARE(failed.size(), 1);
-            QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Refused);
-            QVERIFY2(shortcut.errorString().contains(u"Ctrl+Alt+B"),
-                     qPrintable(shortcut.errorString()));
-            QVERIFY(shortcut.key().isEmpty());
-        }
-        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+        portal.bindAnswer = 1;
+        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+B"))));
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Refused);
+        QVERIFY2(shortcut.errorString().contains(u"Ctrl+Alt+B"),
+                 qPrintable(shortcut.errorString()));
+        QVERIFY(shortcut.key().isEmpty());
         daemon.kill();
         daemon.waitForFinished();
     }

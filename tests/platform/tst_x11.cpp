@@ -6,6 +6,7 @@
 #include "platform/qtclipboard.h"
 
 #include <QGuiApplication>
+#include <QMap>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -16,7 +17,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -25,26 +26,34 @@ const QKeySequence kCtrlAltV(QStringLiteral("Ctrl+Alt+V"));
 
 // Another program owning the clipboard, on a connection of its own, answering
 // from a thread of its own (the reader blocks while it waits), or not at all.
-// It notes every format it is asked for.
+// It offers a text, and the secret mark when asked to, and notes every format
+// it is asked for.
 class RawOwner
 {
 public:
-    // Answers with these formats (target name -> data); never answers when hung.
-    RawOwner(std::map<QByteArray, QByteArray> offered, bool hung)
-        : m_offered(std::move(offered))
-        , m_hung(hung)
+    RawOwner(bool secret, bool hung)
+        : m_hung(hung)
     {
         m_connection = xcb_connect(nullptr, nullptr);
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
         const xcb_window_t window = xcb_generate_id(m_connection);
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        m_targets = atom("TARGETS");
-        for (const auto &[name, data] : m_offered)
-            m_atoms[atom(name.constData())] = name;
+        for (const char *name : {"TARGETS", "UTF8_STRING", "x-kde-passwordManagerHint"})
+            if (secret || m_names.size() < 2)
+                m_names[atom(name)] = name;
         xcb_set_selection_owner(m_connection, window, atom("CLIPBOARD"), XCB_CURRENT_TIME);
         xcb_flush(m_connection);
-        m_thread = std::thread([this] { serve(); });
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                xcb_generic_event_t *event = xcb_poll_for_event(m_connection);
+                if (event && (event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
+                    answer(*reinterpret_cast<xcb_selection_request_event_t *>(event));
+                else if (!event)
+                    QThread::msleep(2);
+                std::free(event);
+            }
+        });
     }
     ~RawOwner()
     {
@@ -71,62 +80,34 @@ private:
         std::free(reply);
         return a;
     }
-    void serve()
-    {
-        while (!m_stop) {
-            xcb_generic_event_t *event = xcb_poll_for_event(m_connection);
-            if (!event) {
-                QThread::msleep(2);
-                continue;
-            }
-            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
-                answer(*reinterpret_cast<xcb_selection_request_event_t *>(event));
-            std::free(event);
-        }
-    }
     void answer(const xcb_selection_request_event_t &request)
     {
-        const bool targets = request.target == m_targets;
-        const auto known = m_atoms.find(request.target);
-        m_asked.append(targets                  ? QByteArray("TARGETS")
-                       : known != m_atoms.end() ? known->second
-                                                : QByteArray("?"));
+        const QByteArray name = m_names.value(request.target, "?");
+        m_asked.append(name);
         if (m_hung)
             return;
         xcb_atom_t property = request.property;
-        if (targets) {
-            QList<xcb_atom_t> list{m_targets};
-            for (const auto &entry : m_atoms)
-                list.append(entry.first);
+        const QByteArray data = name == "UTF8_STRING" ? "plain\n\xc3\xa9" : "secret";
+        const QList<xcb_atom_t> targets = m_names.keys();
+        if (name == "TARGETS")
             xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                XCB_ATOM_ATOM, 32, static_cast<uint32_t>(list.size()),
-                                list.constData());
-        } else if (known != m_atoms.end()) {
-            const QByteArray &data = m_offered.at(known->second);
+                                XCB_ATOM_ATOM, 32, uint32_t(targets.size()), targets.constData());
+        else if (name != "?")
             xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                request.target, 8, static_cast<uint32_t>(data.size()),
-                                data.constData());
-        } else {
+                                request.target, 8, uint32_t(data.size()), data.constData());
+        else
             property = XCB_ATOM_NONE;
-        }
-        const xcb_selection_notify_event_t notify{.response_type = XCB_SELECTION_NOTIFY,
-                                                  .pad0 = 0,
-                                                  .sequence = 0,
-                                                  .time = request.time,
-                                                  .requestor = request.requestor,
-                                                  .selection = request.selection,
-                                                  .target = request.target,
-                                                  .property = property};
+        const xcb_selection_notify_event_t notify{
+            XCB_SELECTION_NOTIFY, 0,       0, request.time, request.requestor, request.selection,
+            request.target,       property};
         xcb_send_event(m_connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                        reinterpret_cast<const char *>(&notify));
         xcb_flush(m_connection);
     }
 
-    std::map<QByteArray, QByteArray> m_offered;
     bool m_hung;
     xcb_connection_t *m_connection = nullptr;
-    xcb_atom_t m_targets = 0;
-    std::map<xcb_atom_t, QByteArray> m_atoms;
+    QMap<xcb_atom_t, QByteArray> m_names;
     std::thread m_thread;
     std::atomic<bool> m_stop = false;
     QList<QByteArray> m_asked;
@@ -175,10 +156,7 @@ private slots:
         QtClipboard clipboard;
         int notices = 0;
         clipboard.setChangeHandler([&] { ++notices; });
-        std::map<QByteArray, QByteArray> offered{{"UTF8_STRING", "plain\n\xc3\xa9"}};
-        if (secret)
-            offered["x-kde-passwordManagerHint"] = "secret";
-        RawOwner owner(offered, hung);
+        RawOwner owner(secret, hung);
         QTRY_COMPARE(notices, 1);
         const ClipboardAccess::Content content = clipboard.read();
         QTEST(content.text, "text");
@@ -186,14 +164,6 @@ private slots:
         QTEST(QByteArrayList(owner.asked()), "asked");
         QCOMPARE(notices, 1);
     }
-    void cleanup()
-    {
-        if (m_other) {
-            xcb_disconnect(m_other);
-            m_other = nullptr;
-        }
-    }
-
     // The key fires whatever lock lights are on, and only for its own combination.
     void pressFiresOnlyTheGrabbedKey_data()
     {
@@ -233,7 +203,17 @@ private slots:
     // grabbed, and the key can be had once the other lets go.
     void keyHeldByAnotherClient()
     {
-        holdCtrlAltAnyKey();
+        // It grabs every key pressed with Ctrl+Alt and no lock.
+        std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> other(
+            xcb_connect(m_desktop.display().toLatin1().constData(), nullptr), xcb_disconnect);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other.get())).data->root;
+        xcb_generic_error_t *error = xcb_request_check(
+            other.get(),
+            xcb_grab_key_checked(other.get(), 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                                 XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        const bool held = !error;
+        std::free(error);
+        QVERIFY(held);
         X11GlobalShortcut shortcut;
         QVERIFY(!shortcut.setKey(kCtrlAltV));
         QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Taken);
@@ -243,28 +223,14 @@ private slots:
         // Other combinations are still free.
         QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Shift+V"))));
 
-        cleanup();
+        other.reset();
         QVERIFY2(shortcut.setKey(kCtrlAltV), qPrintable(shortcut.errorString()));
         QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::None);
         QVERIFY(shortcut.errorString().isEmpty());
     }
 
 private:
-    // Another client grabs every key pressed with Ctrl+Alt and no lock.
-    void holdCtrlAltAnyKey()
-    {
-        m_other = xcb_connect(m_desktop.display().toLatin1().constData(), nullptr);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_other)).data->root;
-        xcb_generic_error_t *error = xcb_request_check(
-            m_other, xcb_grab_key_checked(m_other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
-                                          XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        const bool held = !error;
-        std::free(error);
-        QVERIFY(held);
-    }
-
     const XDesktop &m_desktop;
-    xcb_connection_t *m_other = nullptr;
 };
 
 int main(int argc, char **argv)

@@ -103,7 +103,6 @@ private slots:
         QCOMPARE(groupRows(), (QList<qint32>{0, 2, 5, 3, 4, 6}));
         QCOMPARE(m_commands->selector().nameAt(5), str("Work"));
         QCOMPARE(m_commands->selector().currentRow(), 5);
-        QCOMPARE(m_commands->registry().maxGroupNo(), 6);
         QCOMPARE(m_commands->registry().groups().last(), (GroupInfo{6, str("Work")}));
         QCOMPARE(takeCalls(), str("save:3 stop load:6 start"));
         QCOMPARE(readGroup(3), QList<TextEntry>{entry("unsaved")});

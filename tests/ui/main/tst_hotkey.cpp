@@ -25,10 +25,9 @@ struct Rig : WindowRig
     QStringList told() const
     {
         QStringList texts;
-        for (const FakePrompter::Message &m : prompter.messages) {
+        for (const FakePrompter::Message &m : prompter.messages)
             if (m.title == HotKeyBinding::messageTitle())
                 texts << m.text;
-        }
         return texts;
     }
 };
@@ -54,11 +53,9 @@ private slots:
         QTest::newRow("absent: the default") << QString() << true << false << kDefaultKey << "";
         QTest::newRow("empty: none") << "" << true << true << none << "";
         QTest::newRow("another key") << "Ctrl+Shift+F12" << true << true << QKeySequence(u"Ctrl+Shift+F12"_s) << "";
-        QTest::newRow("taken") << "Ctrl+Alt+Y" << true << false << none
-            << "The global shortcut Ctrl+Alt+Y could not be set up.\r\nCtrl+Alt+Y is already used by another program.";
-        QTest::newRow("default taken") << QString() << true << true << none << "Ctrl+Alt+V is already used by another program.";
-        QTest::newRow("names no key") << "Ctrl+Bogus" << true << false << none
-            << "The global shortcut Ctrl+Bogus could not be set up.\r\n\"Ctrl+Bogus\" names no key.";
+        QTest::newRow("taken") << "Ctrl+Alt+Y" << true << false << none << "Ctrl+Alt+Y is already used";
+        QTest::newRow("default taken") << QString() << true << true << none << "Ctrl+Alt+V is already used";
+        QTest::newRow("names no key") << "Ctrl+Bogus" << true << false << none << "Ctrl+Bogus";
         // Said when the user sets a key, not at every start.
         QTest::newRow("desktop without shortcuts") << QString() << false << false << none << "";
         // clang-format on
@@ -136,7 +133,6 @@ private slots:
         QTest::newRow("tray: minimized") << true << "minimized" << "active" << "hidden";
         QTest::newRow("tray: behind another") << true << "behind" << "active" << "hidden";
         QTest::newRow("tray: in front") << true << "shown" << "hidden" << "active";
-        QTest::newRow("no tray: minimized") << false << "minimized" << "active" << "active";
         QTest::newRow("no tray: in front") << false << "shown" << "active" << "active";
         // clang-format on
     }

@@ -94,6 +94,17 @@ struct WindowRig
         for (const int row : rows)
             selection->select(list()->model()->index(row, 0), QItemSelectionModel::Select);
     }
+    // Exactly one message was shown, and it names every part (paths in native form).
+    bool toldOnce(const QStringList &parts) const
+    {
+        const QString text = prompter.messages.size() == 1 ? prompter.messages[0].text : QString();
+        for (const QString &part : parts)
+            if (!text.contains(QDir::toNativeSeparators(part)))
+                return qWarning("told %lld: %s", qlonglong(prompter.messages.size()),
+                                qPrintable(text)),
+                       false;
+        return !text.isEmpty();
+    }
     void copied(const QString &text)
     {
         clipboard.put(text);
