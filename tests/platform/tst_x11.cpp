@@ -66,6 +66,14 @@ public:
         m_stop = true;
         if (m_thread.joinable())
             m_thread.join();
+        // A request may still be queued when the thread stops: it was asked all the same.
+        xcb_flush(m_connection);
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
+                m_asked.append(m_names.value(
+                    reinterpret_cast<xcb_selection_request_event_t *>(event)->target, "?"));
+            std::free(event);
+        }
         return m_asked;
     }
 
@@ -142,7 +150,7 @@ private slots:
         QTest::addColumn<bool>("hung");
         QTest::addColumn<bool>("secret");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArrayList>("asked");
+        QTest::addColumn<QByteArrayList>("expected");
         QTest::newRow("plain") << false << false << QStringLiteral("plain\r\n\u00e9")
                                << QByteArrayList{"TARGETS", "UTF8_STRING"};
         QTest::newRow("secret") << false << true << QString()
@@ -161,7 +169,15 @@ private slots:
         const ClipboardAccess::Content content = clipboard.read();
         QTEST(content.text, "text");
         QCOMPARE(content.secret, secret);
-        QTEST(QByteArrayList(owner.asked()), "asked");
+        const QByteArrayList asked = owner.asked();
+        QFETCH(QByteArrayList, expected);
+        // An owner that never answers costs one question at most (a reader under
+        // load may give up on it before its question is even seen).
+        if (hung)
+            QVERIFY2(asked.size() <= 1 && (asked.isEmpty() || asked == expected),
+                     asked.join(' ').constData());
+        else
+            QCOMPARE(asked, expected);
         QCOMPARE(notices, 1);
     }
     // The key fires whatever lock lights are on, and only for its own combination.
