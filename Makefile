@@ -63,7 +63,9 @@ bench: deps
 	$(CMAKE) -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DBUILD_TESTING=OFF -DPASTEBASKET_BENCH=ON
 	$(CMAKE) --build build/bench
-	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build/bench/bench/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
+	done
 	python3 bench/capture/capture_bench.py build/bench/src/app/pastebasket \
 	  build/bench/bench/capture/clipowner
 

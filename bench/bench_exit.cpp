@@ -1,15 +1,8 @@
 // The exit's save of a group that did not change since it was loaded: 10000
 // texts, one of them 10 MB and one 5 MB. Nothing is to be written.
+#include "benchmain.h"
 #include "fakes/fakeclipboard.h"
-// GCC 12 at -O3 sees an empty std::optional<QString> in the fake as uninitialized.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include "fakes/fakeprompter.h"
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 #include "store/groupfile.h"
 #include "ui/main/maincontroller.h"
 
@@ -40,7 +33,7 @@ void BM_ExitWithNothingChanged(benchmark::State &state)
     const AppPaths paths = AppPaths::forUserFolder(dir.path());
     QDir().mkpath(paths.dataFolder);
     QDir().mkpath(paths.tempFolder);
-    if (!saveGroupFile(paths.groupFile(0), paths.tempGroupFile(), bigGroup()))
+    if (!saveGroupFile(paths.groupFile(0), bigGroup()))
         state.SkipWithError("save failed");
     const QDateTime written = QFileInfo(paths.groupFile(0)).lastModified();
     FakeClipboard clipboard;
@@ -59,11 +52,5 @@ BENCHMARK(BM_ExitWithNothingChanged)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    QCoreApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The cost of one keystroke in the search field with 10000 texts of 200 bytes:
 // the filter alone, and the whole re-filter of the list the window shows,
 // selection and view included.
+#include "benchmain.h"
 #include "store/textlistmodel.h"
 #include "ui/dialogs/textfilter.h"
 #include "ui/main/filteredlist.h"
@@ -90,13 +91,5 @@ BENCHMARK(BM_Keystroke)->Arg(0)->Arg(1)->ArgName("common")->Unit(benchmark::kMil
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

@@ -1,4 +1,5 @@
 // The cost of one capture with a full list of 10000 rows.
+#include "benchmain.h"
 #include "capture/clipboardmonitor.h"
 #include "fakes/fakeclipboard.h"
 #include "platform/qtclipboard.h"
@@ -113,13 +114,5 @@ BENCHMARK(BM_QtClipboardRead)->Arg(0)->Arg(1)->ArgName("lines")->Unit(benchmark:
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QGuiApplication>(argc, argv);
 }

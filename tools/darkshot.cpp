@@ -69,7 +69,7 @@ int main(int argc, char **argv)
         {u"https://orvendel.example.org/pastebasket/"_s, 0, {}, 0},
         {u"Meeting moved to Thursday, 10:30, room 4B"_s, 0, {}, 0},
     };
-    if (!saveGroupFile(paths.groupFile(0), paths.tempGroupFile(), texts))
+    if (!saveGroupFile(paths.groupFile(0), texts))
         return 1;
 
     QtClipboard clipboard;
