@@ -19,6 +19,9 @@ public:
     explicit Program(const XDesktop &desktop);
     ~Program();
 
+    // The folders given to it as XDG_DATA_HOME and XDG_RUNTIME_DIR.
+    QString home() const { return m_home.path(); }
+    QString runtime() const { return m_runtime.path(); }
     // A path in the user folder ("data/group0.dat").
     QString file(const char *name) const;
     bool write(const char *name, const QByteArray &content) const;

@@ -7,13 +7,16 @@
 #include "store/groupfile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,8 +42,22 @@ enum class Fault
 {
     GroupFileIsAFolder,
     TempIsAFile,
+    DataFolderReadOnly,
     DiskFull,
 };
+
+constexpr uid_t kNobody = 65534;
+
+// Hands a folder and all in it to another user.
+bool chownTree(const QString &root, uid_t owner)
+{
+    bool ok = ::chown(QFile::encodeName(root).constData(), owner, owner) == 0;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        ok = ::chown(QFile::encodeName(it.next()).constData(), owner, owner) == 0 && ok;
+    return ok;
+}
 
 } // namespace
 
@@ -128,6 +145,8 @@ private slots:
         QTest::newRow("group file replaced by a folder, SIGTERM")
             << Fault::GroupFileIsAFolder << int(SIGTERM);
         QTest::newRow("temp replaced by a file, SIGHUP") << Fault::TempIsAFile << int(SIGHUP);
+        // The recovery file then goes to the user folder above it.
+        QTest::newRow("read-only data folder, SIGINT") << Fault::DataFolderReadOnly << int(SIGINT);
         // Nothing can be written on a full disk: the log says what was lost.
         QTest::newRow("disk full, SIGTERM") << Fault::DiskFull << int(SIGTERM);
     }
@@ -140,11 +159,19 @@ private slots:
         Program program(desktop);
         const QByteArray old = "[ListData]\r\nText1=saved before,0,,0\r\n";
         QVERIFY(program.write("data/group0.dat", old));
-        // Room for the settings, not for a group file with the new text.
-        program.start([fault] {
+        // Permission bits do not hold the superuser back: it runs as nobody then.
+        const bool asNobody = fault == Fault::DataFolderReadOnly && ::geteuid() == 0;
+        if (asNobody)
+            QVERIFY(chownTree(program.home(), kNobody) && chownTree(program.runtime(), kNobody));
+        program.start([fault, asNobody] {
+            // Room for the settings, not for a group file with the new text.
             const rlimit limit{2048, 2048};
             if (fault == Fault::DiskFull)
                 ::setrlimit(RLIMIT_FSIZE, &limit);
+            const gid_t group = kNobody;
+            if (asNobody &&
+                (::setgroups(1, &group) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+                ::_exit(97);
         });
         QVERIFY(program.waitForLog(kStartupDone));
 
@@ -157,8 +184,12 @@ private slots:
         if (fault == Fault::TempIsAFile)
             QVERIFY(QDir(program.file("temp")).removeRecursively() &&
                     program.write("temp", "a file"));
+        const QString data = program.file("data");
+        if (fault == Fault::DataFolderReadOnly)
+            QVERIFY(QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner));
         program.signal(signal);
         const int code = program.waitForExit();
+        QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (fault == Fault::TempIsAFile && program.read().contains("only in memory")) {
             // A save that does not need the temp folder simply works.
             QCOMPARE(code, 0);
@@ -172,10 +203,12 @@ private slots:
             return;
         }
         QVERIFY(program.log().contains("texts in memory are kept in"));
-        const QStringList recovered =
-            QDir(program.file("data")).entryList({QStringLiteral("group0.dat.recovered-*")});
+        const QString folder =
+            fault == Fault::DataFolderReadOnly ? QString() : QStringLiteral("data/");
+        const QStringList recovered = QDir(program.file(qPrintable(folder)))
+                                          .entryList({QStringLiteral("group0.dat.recovered-*")});
         QCOMPARE(recovered.size(), 1);
-        QVERIFY(program.read(qPrintable(u"data/" + recovered.first())).contains(text));
+        QVERIFY(program.read(qPrintable(folder + recovered.first())).contains(text));
     }
 };
 
