@@ -353,23 +353,20 @@ void appendRecord(QByteArray &out, int n, const TextEntry &entry)
     out += "Text";
     out += QByteArray::number(n);
     out += '=';
-    if (escaped) {
-        QString field;
-        appendEscapedField(field, entry.text);
-        appendUtf8(out, field);
-    } else {
-        appendPlainField(out, entry.text);
-    }
+    const auto appendField = [&out, escaped](const QString &text) {
+        if (escaped) {
+            QString field;
+            appendEscapedField(field, text);
+            appendUtf8(out, field);
+        } else {
+            appendPlainField(out, text);
+        }
+    };
+    appendField(entry.text);
     out += ',';
     out += QByteArray::number(entry.protectFlag);
     out += ',';
-    if (escaped) {
-        QString field;
-        appendEscapedField(field, entry.caption);
-        appendUtf8(out, field);
-    } else {
-        appendPlainField(out, entry.caption);
-    }
+    appendField(entry.caption);
     out += ',';
     out += QByteArray::number(entry.namedFlag);
     if (escaped)
