@@ -90,7 +90,9 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), text, kTimeoutMs);
         }
         QVERIFY(program.waitForLog("pastebasket.capture: captured ", 20));
-        // The list shows the newest texts.
+        // The list shows the newest texts. Where the rows are is taken from a layout
+        // logged once the last one is in, not one from before the list scrolled.
+        QVERIFY(program.whereIs("lstText.19").isValid());
         clickAt(program.whereIs("lstText.18"));
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray("copy 19, line one\nline two"),
                                   kTimeoutMs);
