@@ -4,6 +4,7 @@
 #include "platform/instancelock.h"
 #include "settings/inifile.h"
 #include "settings/settingskeys.h"
+#include "support/files.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -24,19 +25,6 @@ int modeOf(const QString &path)
     struct stat st
     {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
-
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) &&
-           f.write(bytes) == bytes.size();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // One started copy of the program with the given per-user data folder.
@@ -103,14 +91,14 @@ private slots:
     // registry beside the program, which is moved.
     void earlierInstallation()
     {
-        QVERIFY(putFile(iniFile(), "[Setup]\r\nTopPos=0\r\nAutoGet=  \r\nMsg_Delete=\r\n"
-                                   "Msg_Clear=1.0\r\n[Font]\r\nFontName=Mono\r\n"));
-        QVERIFY(putFile(rexFile(), "[ReExecute]\r\nReally=Yes\r\nCommand=\r\n"));
-        QVERIFY(putFile(user("temp"), "a file"));
+        QVERIFY(writeBytes(iniFile(), "[Setup]\r\nTopPos=0\r\nAutoGet=  \r\nMsg_Delete=\r\n"
+                                      "Msg_Clear=1.0\r\n[Font]\r\nFontName=Mono\r\n"));
+        QVERIFY(writeBytes(rexFile(), "[ReExecute]\r\nReally=Yes\r\nCommand=\r\n"));
+        QVERIFY(writeBytes(user("temp"), "a file"));
         const QString oldData = m_dir->filePath(QStringLiteral("program/data"));
-        QVERIFY(
-            putFile(oldData + QStringLiteral("/group0.dat"), "[ListData]\r\nText1=old,0,,0\r\n"));
-        QVERIFY(putFile(oldData + QStringLiteral("/Management.dat"), "[Management]\r\n"));
+        QVERIFY(writeBytes(oldData + QStringLiteral("/group0.dat"),
+                           "[ListData]\r\nText1=old,0,,0\r\n"));
+        QVERIFY(writeBytes(oldData + QStringLiteral("/Management.dat"), "[Management]\r\n"));
         const QString program = m_dir->filePath(QStringLiteral("program/pastebasket"));
         QVERIFY(QFile::copy(QStringLiteral(PB_PROGRAM), program));
         // Saves do without the temp folder: the exit saves with a file in its place.
@@ -126,7 +114,7 @@ private slots:
         QVERIFY(QFileInfo(user("temp")).isFile());
         // The main window saves the default group at exit: the old text is in it
         // only when the old data was moved.
-        QVERIFY(fileBytes(user("data/group0.dat")).contains("Text1=old"));
+        QVERIFY(readBytes(user("data/group0.dat")).contains("Text1=old"));
         QVERIFY(!QFileInfo::exists(oldData));
     }
 
@@ -139,7 +127,7 @@ private slots:
                   {QStringLiteral(" --one"), QStringLiteral("two\nthree ")});
         QVERIFY(copy.waitForFinished(30000));
         QVERIFY2(copy.stop() && copy.logged(kSecondCopy), copy.log.constData());
-        QCOMPARE(fileBytes(rexFile()),
+        QCOMPARE(readBytes(rexFile()),
                  QByteArray("[ReExecute]\r\nReally=Yes\r\nCommand=--one two three\r\n"));
         QVERIFY(!QFileInfo::exists(iniFile()));
     }

@@ -2,6 +2,7 @@
 #include "capture/clipboardmonitor.h"
 #include "fakes/fakeclipboard.h"
 #include "store/textlistmodel.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QItemSelectionModel>
@@ -47,11 +48,6 @@ struct Rig
             clipboard.put(text.mid(text.startsWith(u'*')), text.startsWith(u'*'));
         }
         monitor.capture();
-    }
-    void writeMarker(const QByteArray &content)
-    {
-        QFile f(rex);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }
     QStringList texts() const
     {
@@ -182,7 +178,7 @@ private slots:
     void markerIsAnsweredWhenWritten()
     {
         Rig rig;
-        rig.writeMarker("[ReExecute]\r\nReally=  Yes \r\n");
+        QVERIFY(writeBytes(rig.rex, "[ReExecute]\r\nReally=  Yes \r\n"));
         QTest::qWait(50);
         QCOMPARE(rig.shows, 0);
         rig.scheduler.start(); // written while stopped: answered now
@@ -190,9 +186,9 @@ private slots:
         QVERIFY(!QFile::exists(rig.rex));
         QVERIFY(!rig.scheduler.isCheckingMarkerByTimer());
 
-        rig.writeMarker("[ReExecute]\r\nReally=yes\r\n");
+        QVERIFY(writeBytes(rig.rex, "[ReExecute]\r\nReally=yes\r\n"));
         QTRY_VERIFY(!QFile::exists(rig.rex));
-        rig.writeMarker("[ReExecute]\r\nReally=Yes\r\n");
+        QVERIFY(writeBytes(rig.rex, "[ReExecute]\r\nReally=Yes\r\n"));
         QTRY_COMPARE(rig.shows, 2);
         QTRY_VERIFY(!QFile::exists(rig.rex));
     }

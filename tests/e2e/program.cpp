@@ -1,4 +1,5 @@
 #include "program.h"
+#include "support/files.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -31,14 +32,12 @@ QString Program::file(const char *name) const
 
 bool Program::write(const char *name, const QByteArray &content) const
 {
-    QFile out(file(name));
-    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size();
+    return writeBytes(file(name), content);
 }
 
 QByteArray Program::read(const char *name) const
 {
-    QFile in(file(name));
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    return readBytes(file(name));
 }
 
 QProcessEnvironment Program::environment() const

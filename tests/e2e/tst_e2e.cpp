@@ -3,15 +3,11 @@
 // a tray host.
 #include "program.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
 #include <QThread>
-
-#include <xcb/xcb.h>
 
 #include <csignal>
 #include <memory>
@@ -211,35 +207,6 @@ private slots:
                             "Group1=1\r\n[GroupNoName]\r\nGroup0=\r\nGroup1=Work\r\n"));
         QCOMPARE(program.read(), moved);
         QCOMPARE(program.read("data/group1.dat"), QByteArray("[ListData]\r\n"));
-    }
-
-    // Another program holds the key: the program says so, naming it, and runs
-    // on. Nothing changed the group: it is not written at the exit.
-    void keyHeldByAnotherProgram()
-    {
-        QVERIFY(m_desktop->grabKeys(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
-        Program program(*m_desktop);
-        const QByteArray group = "[ListData]\r\nText1=kept as it is,1,,0\r\nText2=second,0,,0\r\n";
-        QVERIFY(program.write("data/group0.dat", group));
-        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
-        QFile file(program.file("data/group0.dat"));
-        QVERIFY(file.open(QIODevice::ReadWrite) &&
-                file.setFileTime(past, QFileDevice::FileModificationTime));
-        file.close();
-        program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
-        QVERIFY(program.waitForLog("no global shortcut Ctrl+Alt+V - Ctrl+Alt+V is already used "
-                                   "by another program."));
-        // The message box, answered with Enter; the window is still there after it.
-        inDialog(QStringLiteral("Global shortcut"), QStringLiteral("key Return"));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !m_desktop->xdotool(QStringLiteral("search --onlyvisible --name ^Global.shortcut$")),
-            kTimeoutMs);
-        QVERIFY(m_desktop->viewable());
-        program.signal(SIGTERM);
-        QCOMPARE(program.waitForExit(), 0);
-        QCOMPARE(program.read(), group);
-        QCOMPARE(QFileInfo(file.fileName()).lastModified().toUTC(), past);
     }
 };
 

@@ -6,9 +6,11 @@
 #include "program.h"
 #include "store/groupfile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
@@ -114,15 +116,20 @@ private slots:
 
     // A SIGTERM at any moment of start-up, the splash's event loop included,
     // ends the program, and it saves the settings as any exit does; the group,
-    // unchanged, is left as it was.
+    // unchanged, is not written at all.
     void signalDuringStartUpEndsAndSaves()
     {
         XDesktop desktop;
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
         const QByteArray old = oldGroup(3).first;
+        const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
         for (int delayMs : {0, 5, 15, 30, 60, 100, 200}) {
             Program program(desktop);
             QVERIFY(program.write("data/group0.dat", old));
+            QFile group(program.file("data/group0.dat"));
+            QVERIFY(group.open(QIODevice::ReadWrite) &&
+                    group.setFileTime(past, QFileDevice::FileModificationTime));
+            group.close();
             program.start();
             QVERIFY(program.waitForLog("pastebasket.startup: first copy"));
             QThread::msleep(static_cast<unsigned long>(delayMs));
@@ -130,6 +137,7 @@ private slots:
             QVERIFY2(program.waitForExit() == 0,
                      qPrintable(QStringLiteral("after %1 ms").arg(delayMs)));
             QCOMPARE(program.read(), old);
+            QCOMPARE(QFileInfo(group).lastModified().toUTC(), past);
             QVERIFY(program.read("Pastebasket.ini").contains("[WindowSize]"));
         }
     }

@@ -111,14 +111,19 @@ QProcessEnvironment XDesktop::environment() const
     return env;
 }
 
-quint32 XDesktop::atom(const char *name) const
+quint32 internAtom(xcb_connection_t *connection, const char *name)
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        m_connection,
-        xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
+        nullptr);
     const quint32 result = reply ? reply->atom : quint32(XCB_ATOM_NONE);
     std::free(reply);
     return result;
+}
+
+quint32 XDesktop::atom(const char *name) const
+{
+    return internAtom(m_connection, name);
 }
 
 QByteArray XDesktop::property(quint32 window, quint32 property, quint32 type) const
@@ -223,6 +228,13 @@ bool XDesktop::grabKeys(quint16 modifiers) const
     const bool grabbed = !error;
     std::free(error);
     return grabbed;
+}
+
+void XDesktop::ungrabKeys(quint16 modifiers) const
+{
+    // Checked: the server has let go before anyone else asks for the keys.
+    std::free(xcb_request_check(
+        m_connection, xcb_ungrab_key_checked(m_connection, XCB_GRAB_ANY, m_root, modifiers)));
 }
 
 std::optional<QByteArray> XDesktop::run(const QString &program, const QStringList &arguments,

@@ -11,6 +11,9 @@
 
 struct xcb_connection_t;
 
+// The atom of this name on that connection, made when it does not exist yet.
+quint32 internAtom(xcb_connection_t *connection, const char *name);
+
 // A private X server for one test: Xvfb on a display it picks itself, and
 // optionally a notification area (trayer). Windows are looked at through a raw
 // X connection, so the test needs no toolkit of its own on that display.
@@ -54,6 +57,7 @@ public:
     void requestClose(quint32 window) const;
     // Grabs every key with these modifiers, as another program holding them does.
     bool grabKeys(quint16 modifiers) const;
+    void ungrabKeys(quint16 modifiers) const;
 
     // Runs a client program on this display; its standard output, or nullopt
     // when it failed or did not end within the time.

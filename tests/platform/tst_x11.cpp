@@ -16,8 +16,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -78,16 +76,7 @@ public:
     }
 
 private:
-    xcb_atom_t atom(const char *name)
-    {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-            m_connection,
-            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
-            nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return a;
-    }
+    xcb_atom_t atom(const char *name) { return internAtom(m_connection, name); }
     void answer(const xcb_selection_request_event_t &request)
     {
         const QByteArray name = m_names.value(request.target, "?");
@@ -220,16 +209,8 @@ private slots:
     void keyHeldByAnotherClient()
     {
         // It grabs every key pressed with Ctrl+Alt and no lock.
-        std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> other(
-            xcb_connect(m_desktop.display().toLatin1().constData(), nullptr), xcb_disconnect);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other.get())).data->root;
-        xcb_generic_error_t *error = xcb_request_check(
-            other.get(),
-            xcb_grab_key_checked(other.get(), 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
-                                 XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        const bool held = !error;
-        std::free(error);
-        QVERIFY(held);
+        constexpr quint16 kCtrlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+        QVERIFY(m_desktop.grabKeys(kCtrlAlt));
         X11GlobalShortcut shortcut;
         QVERIFY(!shortcut.setKey(kCtrlAltV));
         QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Taken);
@@ -239,7 +220,7 @@ private slots:
         // Other combinations are still free.
         QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Shift+V"))));
 
-        other.reset();
+        m_desktop.ungrabKeys(kCtrlAlt);
         QVERIFY2(shortcut.setKey(kCtrlAltV), qPrintable(shortcut.errorString()));
         QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::None);
         QVERIFY(shortcut.errorString().isEmpty());

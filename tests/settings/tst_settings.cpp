@@ -1,28 +1,13 @@
 #include "settings/inifile.h"
 #include "settings/number.h"
 #include "settings/settingskeys.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
-
-namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
-} // namespace
 
 class TestSettings : public QObject
 {
@@ -63,7 +48,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         if (!content.isNull())
-            putFile(m_path, content);
+            QVERIFY(writeBytes(m_path, content));
         QTEST(IniFile::read(m_path, u"Setup", u"TopPos"), "expected");
     }
     // Steps: "Section/Key=value" writes, "Section/Key" removes the key, "Section"
@@ -95,7 +80,7 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QByteArrayList, steps);
         if (!before.isNull())
-            putFile(m_path, before);
+            QVERIFY(writeBytes(m_path, before));
         for (const QByteArray &step : steps) {
             const QString text = QString::fromUtf8(step);
             const QString target = text.section(QLatin1Char('='), 0, 0);
@@ -108,20 +93,20 @@ private slots:
             else
                 QVERIFY(IniFile::removeKey(m_path, section, key));
         }
-        QTEST(fileBytes(m_path), "after");
+        QTEST(readBytes(m_path), "after");
     }
     // A batch writes all its values at once, or nothing at all.
     void batchWritesOnCommit()
     {
-        putFile(m_path, "[Setup]\r\nTopPos=1\r\n");
+        QVERIFY(writeBytes(m_path, "[Setup]\r\nTopPos=1\r\n"));
         const Settings settings(m_path);
         Settings::Batch batch(settings);
         batch.setFlag(Setting::TopPos, false)
             .setValue(Setting::Width, 9000)
             .setValue(Setting::FontName, u"M");
-        QCOMPARE(fileBytes(m_path), QByteArray("[Setup]\r\nTopPos=1\r\n"));
+        QCOMPARE(readBytes(m_path), QByteArray("[Setup]\r\nTopPos=1\r\n"));
         QVERIFY(batch.commit());
-        QCOMPARE(fileBytes(m_path), QByteArray("[Setup]\r\nTopPos=0\r\n[WindowSize]\r\n"
+        QCOMPARE(readBytes(m_path), QByteArray("[Setup]\r\nTopPos=0\r\n[WindowSize]\r\n"
                                                "Width=9000\r\n[Font]\r\nFontName=M\r\n"));
     }
 
@@ -130,7 +115,7 @@ private slots:
     void readScope()
     {
         const Settings settings(m_path);
-        putFile(m_path, "[Setup]\r\nTopPos=2\r\n");
+        QVERIFY(writeBytes(m_path, "[Setup]\r\nTopPos=2\r\n"));
         {
             const Settings::ReadScope once(settings);
             const Settings copy = settings;
@@ -140,7 +125,7 @@ private slots:
             QVERIFY(copy.setValue(Setting::AutoGet, u"1"));
             QCOMPARE(settings.value(Setting::AutoGet), QStringLiteral("1"));
         }
-        putFile(m_path, "[Setup]\r\nTopPos=3\r\n");
+        QVERIFY(writeBytes(m_path, "[Setup]\r\nTopPos=3\r\n"));
         QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("3"));
     }
 

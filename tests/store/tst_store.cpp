@@ -1,6 +1,7 @@
 #include "store/groupfile.h"
 #include "store/groupregistry.h"
 #include "store/textlistmodel.h"
+#include "support/files.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -43,18 +44,6 @@ TextEntry te(QStringView text, qint16 protect = 0, QStringView caption = {}, qin
 GroupInfo g(qint32 number, QStringView name = {})
 {
     return GroupInfo{number, name.toString()};
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
 }
 
 // File bytes written readably: "|" is CR LF, "^A" "^B" "^C" are the bytes 0x01 0x02 0x03.
@@ -222,9 +211,9 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, dataFiles);
         if (!file.isEmpty())
-            writeBytes(path(), file);
+            QVERIFY(writeBytes(path(), file));
         for (const QString &name : dataFiles.split(u' ', Qt::SkipEmptyParts))
-            writeBytes(dir.filePath(name), "[ListData]\r\n");
+            QVERIFY(writeBytes(dir.filePath(name), "[ListData]\r\n"));
         QVERIFY(registry().ensureExists());
         QFETCH(Groups, groups);
         QCOMPARE(registry().groups(), groups);
@@ -237,19 +226,6 @@ private slots:
         };
         QVERIFY(maxOf(readBytes(path())) >= maxOf(before));
         QCOMPARE(registry().groups().first(), g(0));
-    }
-
-    // A registry that cannot be read (here a folder in its place) is never
-    // replaced, and the default group stays usable.
-    void unreadableRegistry()
-    {
-        QVERIFY(QDir().mkpath(path() + u"/inside"));
-        QString error;
-        QVERIFY(!registry().ensureExists(&error));
-        QVERIFY(error.startsWith(QStringLiteral("cannot be read: ")));
-        QCOMPARE(registry().groups(), Groups{g(0)});
-        QCOMPARE(registry().addGroup(QStringLiteral("x"), {0}), -1);
-        QVERIFY(QFileInfo(path() + u"/inside").isDir());
     }
 
     void firstStartAndChanges()

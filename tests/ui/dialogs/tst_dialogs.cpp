@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "ui/dialogs/edittextdialog.h"
 #include "ui/dialogs/nameddialog.h"
 #include "ui/dialogs/setupdialog.h"
@@ -24,11 +25,7 @@ class TestDialogs : public QObject
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
     }
-    QByteArray settingsFile() const
-    {
-        QFile file(m_settings.path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
+    QByteArray settingsFile() const { return readBytes(m_settings.path()); }
     // Leaves a dialog that is still open by a button's name, "Esc" or "close" (the close box).
     static void leave(QWidget *dialog, const QString &how)
     {

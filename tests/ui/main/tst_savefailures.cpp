@@ -110,38 +110,6 @@ private slots:
         QCOMPARE(readGroup(rig.paths.groupFile(0)), kInMemory);
     }
 
-    // A signal or the end of the session does not wait: the texts go to a
-    // recovery file beside the group file, and the failure to the log.
-    void systemExitKeepsTheTextsInARecoveryFile_data()
-    {
-        QTest::addColumn<bool>("diskFull");
-        QTest::newRow("group file is a folder") << false;
-        QTest::newRow("disk full") << true;
-    }
-    void systemExitKeepsTheTextsInARecoveryFile()
-    {
-        QFETCH(bool, diskFull);
-        Rig rig;
-        QSignalSpy unloaded(rig.window.get(), &MainWindow::unloaded);
-        {
-            FaultScope scope(diskFull, rig.paths.groupFile(0));
-            QTest::ignoreMessage(
-                QtCriticalMsg,
-                QRegularExpression(u"cannot save .*group0\\.dat: .*"_s + scope.reason));
-            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"texts in memory"_s));
-            if (diskFull)
-                QTest::ignoreMessage(QtCriticalMsg,
-                                     QRegularExpression(u"cannot write the settings"_s));
-            QVERIFY(rig.window->exitApp(MainWindow::ExitCause::System));
-        }
-        QCOMPARE(unloaded.size(), 1);
-        QVERIFY(rig.window->exitSaveFailed());
-        QVERIFY(rig.prompter.messages.isEmpty()); // nobody there to answer a box
-        // Nothing can be written on a full disk; the log says what is lost.
-        QCOMPARE(rig.recovered(),
-                 diskFull ? QList<QList<TextEntry>>() : QList<QList<TextEntry>>{kInMemory});
-    }
-
     // The session manager's save may be followed by a cancelled logout: the
     // program saves and runs on; only the real quit ends it.
     void sessionSaveKeepsRunning()
