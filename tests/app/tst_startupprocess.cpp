@@ -1,24 +1,15 @@
-// The real program, started as the user starts it, in its own data folder. A
-// first copy keeps running with its window: each test waits for what it checks
-// and then ends the copies that still run.
+// The real program, started as the user starts it, in its own data folder and
+// with no display: what it makes of the folders it finds.
 #include "platform/instancelock.h"
-#include "settings/inifile.h"
 #include "settings/settingskeys.h"
 #include "support/files.h"
+#include "support/program.h"
 
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <optional>
 
 #include <sys/stat.h>
 
 namespace {
-
-const QByteArray kFirstCopy = "pastebasket.startup: first copy\n";
-const QByteArray kSecondCopy = "pastebasket.startup: second copy: marker written\n";
 
 int modeOf(const QString &path)
 {
@@ -27,42 +18,26 @@ int modeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
-// One started copy of the program with the given per-user data folder.
-class Copy : public QProcess
+// "offscreen" needs no display; "xcb" has none to open.
+QProcessEnvironment withoutDisplay(const QString &platform = QStringLiteral("offscreen"))
 {
-public:
-    // Never with a display: "offscreen" needs none, "xcb" has none to open.
-    explicit Copy(const QString &dataHome, const QString &program = QStringLiteral(PB_PROGRAM),
-                  const QStringList &arguments = {},
-                  const QString &platform = QStringLiteral("offscreen"))
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"),
-                   QStringLiteral("pastebasket.startup.info=true"));
-        setProcessEnvironment(env);
-        start(program, arguments);
-    }
-    ~Copy() override { stop(); }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return env;
+}
 
-    bool logged(const QByteArray &line) { return (log += readAllStandardError()).contains(line); }
-    // Ends the copy if it still runs: true when it ended well either way (a
-    // sanitizer report makes the exit code non-zero).
-    bool stop()
-    {
-        terminate();
-        if (!waitForFinished(10000))
-            kill();
-        waitForFinished(10000);
-        log += readAllStandardError();
-        return exitStatus() == QProcess::NormalExit && exitCode() == 0;
-    }
-
-    QByteArray log;
-};
+// Starts the program and ends it, as the system does, once its start-up is
+// done; true when it ended well (a sanitizer report makes the exit code non-zero).
+bool startAndEnd(Program &program)
+{
+    program.start();
+    if (!program.waitForLog("pastebasket.exit: start-up done"))
+        return false;
+    program.signal(SIGTERM);
+    return program.waitForExit() == 0;
+}
 
 } // namespace
 
@@ -72,16 +47,16 @@ class TestStartupProcess : public QObject
 
 private slots:
     // A fresh account: not even the base folder exists yet.
-    void init() { QVERIFY(m_dir.emplace().isValid()); }
-
     void firstStart()
     {
-        QVERIFY(startAndEnd());
+        Program program(withoutDisplay());
+        QVERIFY(startAndEnd(program));
         for (const QString &folder :
-             {home(), home("/Orvendel Software"), user(), user("data"), user("temp")})
+             {program.home(), QString(program.home() + u"/Orvendel Software"), program.file(""),
+              program.file("data"), program.file("temp")})
             QCOMPARE(modeOf(folder), 0700);
-        QCOMPARE(modeOf(iniFile()), 0600);
-        const Settings settings(iniFile());
+        QCOMPARE(modeOf(program.file("Pastebasket.ini")), 0600);
+        const Settings settings(program.file("Pastebasket.ini"));
         for (const SettingKey &key : Setting::kStartupDefaults)
             QCOMPARE(settings.value(key), key.startupDefault.toString());
     }
@@ -91,45 +66,47 @@ private slots:
     // registry beside the program, which is moved.
     void earlierInstallation()
     {
-        QVERIFY(writeBytes(iniFile(), "[Setup]\r\nTopPos=0\r\nAutoGet=  \r\nMsg_Delete=\r\n"
-                                      "Msg_Clear=1.0\r\n[Font]\r\nFontName=Mono\r\n"));
-        QVERIFY(writeBytes(rexFile(), "[ReExecute]\r\nReally=Yes\r\nCommand=\r\n"));
-        QVERIFY(writeBytes(user("temp"), "a file"));
-        const QString oldData = m_dir->filePath(QStringLiteral("program/data"));
-        QVERIFY(writeBytes(oldData + QStringLiteral("/group0.dat"),
-                           "[ListData]\r\nText1=old,0,,0\r\n"));
-        QVERIFY(writeBytes(oldData + QStringLiteral("/Management.dat"), "[Management]\r\n"));
-        const QString program = m_dir->filePath(QStringLiteral("program/pastebasket"));
-        QVERIFY(QFile::copy(QStringLiteral(PB_PROGRAM), program));
+        QTemporaryDir installed;
+        const QString oldData = installed.filePath(QStringLiteral("data"));
+        QVERIFY(writeBytes(oldData + u"/group0.dat", "[ListData]\r\nText1=old,0,,0\r\n"));
+        QVERIFY(writeBytes(oldData + u"/Management.dat", "[Management]\r\n"));
+        const QString executable = installed.filePath(QStringLiteral("pastebasket"));
+        QVERIFY(QFile::copy(QStringLiteral(PB_EXECUTABLE), executable));
+        Program program(withoutDisplay(), executable);
+        QVERIFY(program.write("Pastebasket.ini", "[Setup]\r\nTopPos=0\r\nAutoGet=  \r\n"
+                                                 "Msg_Delete=\r\nMsg_Clear=1.0\r\n[Font]\r\n"
+                                                 "FontName=Mono\r\n"));
+        QVERIFY(program.write("Pastebasket.rex", "[ReExecute]\r\nReally=Yes\r\nCommand=\r\n"));
+        QVERIFY(program.write("temp", "a file"));
         // Saves do without the temp folder: the exit saves with a file in its place.
         QVERIFY(startAndEnd(program));
 
-        const Settings s(iniFile());
+        const Settings s(program.file("Pastebasket.ini"));
         // Only blank keys get their default.
         QCOMPARE(QStringList({s.value(Setting::TopPos), s.value(Setting::AutoGet),
                               s.value(Setting::MsgDelete), s.value(Setting::MsgClear),
                               s.value(Setting::FontName)}),
                  QStringLiteral("0 1 1 1.0 Mono").split(u' '));
-        QVERIFY(!QFileInfo::exists(rexFile())); // a stale marker is not answered
-        QVERIFY(QFileInfo(user("temp")).isFile());
+        QVERIFY(!QFileInfo::exists(program.file("Pastebasket.rex"))); // a stale one is not answered
+        QVERIFY(QFileInfo(program.file("temp")).isFile());
         // The main window saves the default group at exit: the old text is in it
         // only when the old data was moved.
-        QVERIFY(readBytes(user("data/group0.dat")).contains("Text1=old"));
+        QVERIFY(program.read().contains("Text1=old"));
         QVERIFY(!QFileInfo::exists(oldData));
     }
 
     void secondCopyWritesMarkerAndEnds()
     {
-        QVERIFY(QDir().mkpath(user()));
-        InstanceLock running(InstanceLock::lockFileIn(user()));
+        Program program(withoutDisplay());
+        QVERIFY(QDir().mkpath(program.file("")));
+        InstanceLock running(InstanceLock::lockFileIn(program.file("")));
         QCOMPARE(running.tryLock(), InstanceLock::Result::Acquired);
-        Copy copy(home(), QStringLiteral(PB_PROGRAM),
-                  {QStringLiteral(" --one"), QStringLiteral("two\nthree ")});
-        QVERIFY(copy.waitForFinished(30000));
-        QVERIFY2(copy.stop() && copy.logged(kSecondCopy), copy.log.constData());
-        QCOMPARE(readBytes(rexFile()),
+        program.start({QStringLiteral(" --one"), QStringLiteral("two\nthree ")});
+        QCOMPARE(program.waitForExit(), 0);
+        QVERIFY(program.log().contains("pastebasket.startup: second copy: marker written\n"));
+        QCOMPARE(program.read("Pastebasket.rex"),
                  QByteArray("[ReExecute]\r\nReally=Yes\r\nCommand=--one two three\r\n"));
-        QVERIFY(!QFileInfo::exists(iniFile()));
+        QVERIFY(!QFileInfo::exists(program.file("Pastebasket.ini")));
     }
 
     // --version and --help answer on standard output and end, also with no
@@ -147,45 +124,14 @@ private slots:
     {
         QFETCH(QString, argument);
         QFETCH(QByteArray, answerStart);
-        Copy process(home(), QStringLiteral(PB_PROGRAM), {argument}, QStringLiteral("xcb"));
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.readAllStandardError(), QByteArray());
-        QCOMPARE(process.exitCode(), 0);
-        const QByteArray answer = process.readAllStandardOutput();
+        Program program(withoutDisplay(QStringLiteral("xcb")));
+        program.start({argument});
+        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.log(), QByteArray());
+        const QByteArray answer = program.output();
         QVERIFY2(answer.startsWith(answerStart) && answer.endsWith('\n'), answer.constData());
-        QVERIFY(!QFileInfo::exists(home()));
+        QVERIFY(!QFileInfo::exists(program.home()));
     }
-
-private:
-    // The per-user data folder (XDG_DATA_HOME) and the program's folder in it.
-    QString home(const char *below = "") const
-    {
-        return m_dir->filePath(QStringLiteral("share")) + QLatin1String(below);
-    }
-    QString user(const char *name = "") const
-    {
-        return home("/Orvendel Software/Pastebasket/") + QLatin1String(name);
-    }
-    QString iniFile() const { return user("Pastebasket.ini"); }
-    QString rexFile() const { return user("Pastebasket.rex"); }
-    // Starts the program, waits until its start-up is done (the last of the
-    // start-up defaults is in the settings file), then ends it.
-    bool startAndEnd(const QString &program = QStringLiteral(PB_PROGRAM))
-    {
-        Copy copy(home(), program);
-        const QDeadlineTimer deadline(30000);
-        bool started = false;
-        while (!(started = copy.logged(kFirstCopy) &&
-                           !Settings(iniFile()).value(Setting::StartupGroup).isEmpty()) &&
-               !deadline.hasExpired())
-            QTest::qWait(20);
-        const bool ended = copy.stop();
-        if (!started || !ended)
-            qWarning("%s", copy.log.constData());
-        return started && ended;
-    }
-
-    std::optional<QTemporaryDir> m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestStartupProcess)

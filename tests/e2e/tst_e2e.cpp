@@ -1,7 +1,8 @@
 // The real program on a private X server, driven by the same clients a user's
 // desktop has: xclip for the clipboard, xdotool for the mouse and the keyboard,
 // a tray host.
-#include "program.h"
+#include "e2e/xdesktop.h"
+#include "support/program.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -65,7 +66,7 @@ private slots:
     void copiesAreKeptAndCloseWithoutTrayEndsAndSaves()
     {
         QVERIFY(m_desktop->copy("copied before the start"));
-        Program program(*m_desktop);
+        Program program(m_desktop->environment());
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray(), kTimeoutMs);
@@ -106,7 +107,7 @@ private slots:
     // SIGTERM saves what was taken in.
     void hiddenWindowComesBackAndTheKeyFindsAnOldText()
     {
-        Program program(*m_desktop);
+        Program program(m_desktop->environment());
         QVERIFY(program.write("Pastebasket.ini", kHiddenInTray));
         const QByteArray old = "[ListData]\r\nText1=delta epsilon\x01zeta\x02 eta,0,,0\r\n"
                                "Text2=omega,0,,0\r\n";
@@ -145,7 +146,7 @@ private slots:
 
     void groupCommandsRewriteTheRegistryAndTheGroupFiles()
     {
-        Program program(*m_desktop);
+        Program program(m_desktop->environment());
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop->viewable(), kTimeoutMs);
         // The selector's last row, "*** Make a new group", asks for the name.

@@ -3,8 +3,9 @@
 // SIGKILL in the middle of saves, a signal during the splash. After each,
 // whatever the program held in memory is in the group file or in a recovery
 // file, or the log says why it could not be kept anywhere.
-#include "program.h"
+#include "e2e/xdesktop.h"
 #include "store/groupfile.h"
+#include "support/program.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -79,7 +80,7 @@ private slots:
         XDesktop desktop;
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
         auto [before, entries] = oldGroup(9992);
-        Program program(desktop);
+        Program program(desktop.environment());
         QVERIFY(program.write("data/group0.dat", before));
         QRandomGenerator random(QRandomGenerator::global()->generate());
         for (int round = 0; round < 8; ++round) {
@@ -124,7 +125,7 @@ private slots:
         const QByteArray old = oldGroup(3).first;
         const QDateTime past = QDateTime::currentDateTimeUtc().addDays(-3);
         for (int delayMs : {0, 5, 15, 30, 60, 100, 200}) {
-            Program program(desktop);
+            Program program(desktop.environment());
             QVERIFY(program.write("data/group0.dat", old));
             QFile group(program.file("data/group0.dat"));
             QVERIFY(group.open(QIODevice::ReadWrite) &&
@@ -164,14 +165,14 @@ private slots:
         QFETCH(int, signal);
         XDesktop desktop;
         QVERIFY2(desktop.start(), qPrintable(desktop.error()));
-        Program program(desktop);
+        Program program(desktop.environment());
         const QByteArray old = "[ListData]\r\nText1=saved before,0,,0\r\n";
         QVERIFY(program.write("data/group0.dat", old));
         // Permission bits do not hold the superuser back: it runs as nobody then.
         const bool asNobody = fault == Fault::DataFolderReadOnly && ::geteuid() == 0;
         if (asNobody)
-            QVERIFY(chownTree(program.home(), kNobody) && chownTree(program.runtime(), kNobody));
-        program.start([fault, asNobody] {
+            QVERIFY(chownTree(program.top(), kNobody));
+        program.start({}, [fault, asNobody] {
             // Room for the settings, not for a group file with the new text.
             const rlimit limit{2048, 2048};
             if (fault == Fault::DiskFull)

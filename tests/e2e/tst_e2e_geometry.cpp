@@ -1,7 +1,8 @@
 // Windows that remember their place must come back to it under a window
 // manager that draws title bars and borders (openbox), start after start and
 // opening after opening, whatever the frame adds around the client area.
-#include "program.h"
+#include "e2e/xdesktop.h"
+#include "support/program.h"
 
 #include <QDeadlineTimer>
 #include <QTest>
@@ -59,7 +60,7 @@ private slots:
     // back to the same place, and the places saved do not creep.
     void windowsStayWhereTheyWereLeft()
     {
-        Program program(m_desktop);
+        Program program(m_desktop.environment());
         QPoint mainPlace;
         QPoint addPlace;
         QByteArray saved;

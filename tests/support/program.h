@@ -1,7 +1,5 @@
 #pragma once
 
-#include "xdesktop.h"
-
 #include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
@@ -11,24 +9,29 @@
 
 constexpr int kTimeoutMs = 30000;
 
-// One copy of the real program with a user folder of its own, on a private X
-// server. Everything it logs is collected, and shown when the test fails.
+// One copy of the real program with a user folder of its own. Everything it
+// logs is collected, and shown when the test fails.
 class Program
 {
 public:
-    explicit Program(const XDesktop &desktop);
+    // desktop: the environment of the desktop it runs on (the platform plugin,
+    // the display).
+    explicit Program(const QProcessEnvironment &desktop,
+                     const QString &executable = QStringLiteral(PB_EXECUTABLE));
     ~Program();
 
-    // The folders given to it as XDG_DATA_HOME and XDG_RUNTIME_DIR.
-    QString home() const { return m_home.path(); }
-    QString runtime() const { return m_runtime.path(); }
+    // The folders given to it as XDG_DATA_HOME, which does not exist until
+    // something is written there, and XDG_RUNTIME_DIR; both are below top().
+    QString top() const { return m_top.path(); }
+    QString home() const { return m_top.path() + QStringLiteral("/share"); }
+    QString runtime() const { return m_top.path() + QStringLiteral("/run"); }
     // A path in the user folder ("data/group0.dat").
     QString file(const char *name) const;
     bool write(const char *name, const QByteArray &content) const;
     QByteArray read(const char *name = "data/group0.dat") const;
 
     // childSetup runs in the child between fork and exec.
-    void start(const std::function<void()> &childSetup = {});
+    void start(const QStringList &arguments = {}, const std::function<void()> &childSetup = {});
     // A second copy: it hands over to the running one and ends; its exit code.
     int startSecondCopy() const;
     bool isRunning() const { return m_process.state() == QProcess::Running; }
@@ -38,6 +41,7 @@ public:
     int waitForExit();
 
     const QByteArray &log();
+    QByteArray output() { return m_process.readAllStandardOutput(); }
     // Waits until the log holds this text `count` times; false when it does not
     // in time or the program ends first.
     bool waitForLog(const QByteArray &text, int count = 1);
@@ -48,9 +52,9 @@ public:
 private:
     QProcessEnvironment environment() const;
 
-    const XDesktop &m_desktop;
-    QTemporaryDir m_home;
-    QTemporaryDir m_runtime;
+    QProcessEnvironment m_desktop;
+    QString m_executable;
+    QTemporaryDir m_top;
     QProcess m_process;
     QByteArray m_log;
 };

@@ -7,11 +7,12 @@
 #include <QRegularExpression>
 #include <QTest>
 
-Program::Program(const XDesktop &desktop)
+Program::Program(const QProcessEnvironment &desktop, const QString &executable)
     : m_desktop(desktop)
+    , m_executable(executable)
 {
-    QDir().mkpath(file("data"));
-    m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    QDir(top()).mkdir(QStringLiteral("run"),
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_process.setReadChannel(QProcess::StandardError);
 }
 
@@ -27,7 +28,7 @@ Program::~Program()
 
 QString Program::file(const char *name) const
 {
-    return m_home.path() + QStringLiteral("/Orvendel Software/Pastebasket/") + QLatin1String(name);
+    return home() + QStringLiteral("/Orvendel Software/Pastebasket/") + QLatin1String(name);
 }
 
 bool Program::write(const char *name, const QByteArray &content) const
@@ -42,9 +43,9 @@ QByteArray Program::read(const char *name) const
 
 QProcessEnvironment Program::environment() const
 {
-    QProcessEnvironment env = m_desktop.environment();
-    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    QProcessEnvironment env = m_desktop;
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastebasket.*.info=true"));
     // libxkbcommon-x11 hands strndup() a buffer that is not NUL-terminated but
     // long enough; the strict check reports that as an overflow.
@@ -55,11 +56,11 @@ QProcessEnvironment Program::environment() const
     return env;
 }
 
-void Program::start(const std::function<void()> &childSetup)
+void Program::start(const QStringList &arguments, const std::function<void()> &childSetup)
 {
     m_process.setProcessEnvironment(environment());
     m_process.setChildProcessModifier(childSetup ? childSetup : [] {});
-    m_process.start(QStringLiteral(PB_EXECUTABLE), {});
+    m_process.start(m_executable, arguments);
     QVERIFY2(m_process.waitForStarted(kTimeoutMs), qPrintable(m_process.errorString()));
 }
 
@@ -68,7 +69,7 @@ int Program::startSecondCopy() const
     QProcess second;
     second.setProcessEnvironment(environment());
     second.setProcessChannelMode(QProcess::ForwardedChannels);
-    second.start(QStringLiteral(PB_EXECUTABLE), {});
+    second.start(m_executable, {});
     return second.waitForFinished(kTimeoutMs) ? second.exitCode() : -1;
 }
 
