@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ private slots:
     {
         QFETCH(bool, makerIsAFile);
         const QString base = m_dir.filePath(QLatin1String(makerIsAFile ? "a" : "b"));
-        QFile maker(base + QStringLiteral("/Orvendel Software"));
+        QFile maker(base + u"/Orvendel Software"_s);
         QVERIFY(!makerIsAFile || (QDir().mkpath(base) && maker.open(QIODevice::WriteOnly)));
         QPointer<StartUpSplash> splash;
         QStringList shown; // text, title
@@ -33,12 +35,12 @@ private slots:
                         [&](const QString &text, const QString &title) { shown << text << title; });
         QCOMPARE(startup.run([&](const StartupContext &context, QString *error) {
             splash = context.splash;
-            *error = QStringLiteral("no screen");
+            *error = u"no screen"_s;
             return false;
         }),
                  Startup::Outcome::Failed);
         QCOMPARE(shown.size(), 2);
-        QVERIFY2(shown[0].contains(makerIsAFile ? maker.fileName() : QStringLiteral("no screen")),
+        QVERIFY2(shown[0].contains(makerIsAFile ? maker.fileName() : u"no screen"_s),
                  qPrintable(shown[0]));
         QVERIFY(!splash && !startup.splash()); // gone before the message shows
     }
@@ -49,10 +51,10 @@ private slots:
     {
         ExitRequests requests;
         int exits = 0;
-        requests.request(QStringLiteral("SIGTERM"));
+        requests.request(u"SIGTERM"_s);
         QCoreApplication::processEvents(); // the splash's loop: nothing may run yet
         QVERIFY(requests.isPending());
-        requests.request(QStringLiteral("SIGINT"));
+        requests.request(u"SIGINT"_s);
         requests.handOver([&exits] { ++exits; });
         QCOMPARE(exits, 0); // not in the middle of the code that handed over
         QTRY_COMPARE(exits, 1);

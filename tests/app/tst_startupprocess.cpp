@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int modeOf(const QString &path)
@@ -19,12 +21,12 @@ int modeOf(const QString &path)
 }
 
 // "offscreen" needs no display; "xcb" has none to open.
-QProcessEnvironment withoutDisplay(const QString &platform = QStringLiteral("offscreen"))
+QProcessEnvironment withoutDisplay(const QString &platform = u"offscreen"_s)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(u"QT_QPA_PLATFORM"_s, platform);
+    env.remove(u"DISPLAY"_s);
+    env.remove(u"WAYLAND_DISPLAY"_s);
     return env;
 }
 
@@ -67,10 +69,10 @@ private slots:
     void earlierInstallation()
     {
         QTemporaryDir installed;
-        const QString oldData = installed.filePath(QStringLiteral("data"));
+        const QString oldData = installed.filePath(u"data"_s);
         QVERIFY(writeBytes(oldData + u"/group0.dat", "[ListData]\r\nText1=old,0,,0\r\n"));
         QVERIFY(writeBytes(oldData + u"/Management.dat", "[Management]\r\n"));
-        const QString executable = installed.filePath(QStringLiteral("pastebasket"));
+        const QString executable = installed.filePath(u"pastebasket"_s);
         QVERIFY(QFile::copy(QStringLiteral(PB_EXECUTABLE), executable));
         Program program(withoutDisplay(), executable);
         QVERIFY(program.write("Pastebasket.ini", "[Setup]\r\nTopPos=0\r\nAutoGet=  \r\n"
@@ -86,7 +88,7 @@ private slots:
         QCOMPARE(QStringList({s.value(Setting::TopPos), s.value(Setting::AutoGet),
                               s.value(Setting::MsgDelete), s.value(Setting::MsgClear),
                               s.value(Setting::FontName)}),
-                 QStringLiteral("0 1 1 1.0 Mono").split(u' '));
+                 u"0 1 1 1.0 Mono"_s.split(u' '));
         QVERIFY(!QFileInfo::exists(program.file("Pastebasket.rex"))); // a stale one is not answered
         QVERIFY(QFileInfo(program.file("temp")).isFile());
         // The main window saves the default group at exit: the old text is in it
@@ -101,7 +103,7 @@ private slots:
         QVERIFY(QDir().mkpath(program.file("")));
         InstanceLock running(InstanceLock::lockFileIn(program.file("")));
         QCOMPARE(running.tryLock(), InstanceLock::Result::Acquired);
-        program.start({QStringLiteral(" --one"), QStringLiteral("two\nthree ")});
+        program.start({u" --one"_s, u"two\nthree "_s});
         QCOMPARE(program.waitForExit(), 0);
         QVERIFY(program.log().contains("pastebasket.startup: second copy: marker written\n"));
         QCOMPARE(program.read("Pastebasket.rex"),
@@ -116,15 +118,14 @@ private slots:
         QTest::addColumn<QString>("argument");
         QTest::addColumn<QByteArray>("answerStart");
         QTest::newRow("--version")
-            << QStringLiteral("--version") << QByteArray("Pastebasket " PB_PROJECT_VERSION "\n");
-        QTest::newRow("-h") << QStringLiteral("-h")
-                            << QByteArray("Usage: pastebasket [--version | --help]\n");
+            << u"--version"_s << QByteArray("Pastebasket " PB_PROJECT_VERSION "\n");
+        QTest::newRow("-h") << u"-h"_s << QByteArray("Usage: pastebasket [--version | --help]\n");
     }
     void answersWithoutStarting()
     {
         QFETCH(QString, argument);
         QFETCH(QByteArray, answerStart);
-        Program program(withoutDisplay(QStringLiteral("xcb")));
+        Program program(withoutDisplay(u"xcb"_s));
         program.start({argument});
         QCOMPARE(program.waitForExit(), 0);
         QCOMPARE(program.log(), QByteArray());

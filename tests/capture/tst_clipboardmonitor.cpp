@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Texts written as "a|b|c"; "" is no text, "|" two empty ones.
@@ -23,7 +25,7 @@ QStringList list(const char *texts)
 struct Rig
 {
     QTemporaryDir dir;
-    const QString rex = dir.filePath(QStringLiteral("Pastebasket.rex"));
+    const QString rex = dir.filePath(u"Pastebasket.rex"_s);
     FakeClipboard clipboard;
     TextListModel model;
     QItemSelectionModel selection{&model};
@@ -79,7 +81,7 @@ private slots:
         for (int i = 0; i < kMaxListRows; ++i)
             fullList << TextEntry{full.emplaceBack(QString::number(i)), 0, {}, 0};
         // clang-format off
-        QTest::newRow("new text, not trimmed; caption is not compared") << QList<TextEntry>{{QStringLiteral("body"), 0, QStringLiteral("Name"), 1}} << list(" Name ") << list("body| Name ") << QList<int>{1} << 1;
+        QTest::newRow("new text, not trimmed; caption is not compared") << QList<TextEntry>{{u"body"_s, 0, u"Name"_s, 1}} << list(" Name ") << list("body| Name ") << QList<int>{1} << 1;
         QTest::newRow("same text twice, blanks between") << none << list("A||   |A") << list("A") << QList<int>{0} << 1;
         QTest::newRow("A B A") << none << list("A|B|A") << list("A|B") << QList<int>{0} << 3;
         QTest::newRow("secret text ignored, the same unmarked taken") << none << list("*pw|A|*pw|pw") << list("A|pw") << QList<int>{1} << 2;
@@ -127,7 +129,7 @@ private slots:
         if (running)
             rig.scheduler.start();
         QCOMPARE(rig.scheduler.isPolling(), !notifies);
-        rig.clipboard.put(QStringLiteral("A"));
+        rig.clipboard.put(u"A"_s);
         if (notifies)
             QCOMPARE(rig.texts(), running && autoGet ? list("A") : list(""));
         rig.scheduler.start();
@@ -138,8 +140,8 @@ private slots:
         for (int i = 0; i < 5; ++i)
             rig.monitor.capture();
         if (notifies)
-            QCOMPARE(rig.clipboard.reads, reads);    // no change, no read
-        rig.clipboard.content = QStringLiteral("B"); // changed without a notice
+            QCOMPARE(rig.clipboard.reads, reads); // no change, no read
+        rig.clipboard.content = u"B"_s;           // changed without a notice
         ++rig.clipboard.changes;
         rig.monitor.capture();
         QCOMPARE(rig.texts(), list("A|B"));
@@ -152,19 +154,19 @@ private slots:
     void saveFollowsTheFirstChange()
     {
         Rig rig;
-        auto *timer = rig.scheduler.findChild<QTimer *>(QStringLiteral("timSave"));
+        auto *timer = rig.scheduler.findChild<QTimer *>(u"timSave"_s);
         timer->setInterval(0); // run out at once when armed
         rig.scheduler.start();
         QVERIFY(!rig.scheduler.isSaveArmed());
         rig.failingSaves = 1;
-        rig.model.appendEntry(TextEntry{QStringLiteral("a"), 0, {}, 0});
+        rig.model.appendEntry(TextEntry{u"a"_s, 0, {}, 0});
         QVERIFY(rig.scheduler.isSaveArmed());
         QTRY_COMPARE(rig.saves, 2); // the failed one is tried again
         QVERIFY(!rig.scheduler.isSaveArmed());
         QTest::qWait(10);
         QCOMPARE(rig.saves, 2);
 
-        rig.model.appendEntry(TextEntry{QStringLiteral("b"), 0, {}, 0});
+        rig.model.appendEntry(TextEntry{u"b"_s, 0, {}, 0});
         rig.scheduler.stop();
         QVERIFY(!timer->isActive());
         rig.scheduler.start();

@@ -13,6 +13,8 @@
 #include <csignal>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray kHiddenInTray = "[Setup]\r\nStartupState=1\r\nIn_TaskTray=1\r\n";
@@ -33,17 +35,15 @@ class TestEndToEnd : public QObject
     void clickAt(const QRect &rect) const
     {
         QVERIFY2(rect.isValid(), "the program logged no place to click");
-        xdotool(QStringLiteral("mousemove %1 %2 click 1")
-                    .arg(rect.center().x())
-                    .arg(rect.center().y()));
+        xdotool(u"mousemove %1 %2 click 1"_s.arg(rect.center().x()).arg(rect.center().y()));
     }
     // Once the window with this title is shown, gives it the keyboard and runs the
     // commands. The title is a pattern to xdotool: "." stands for a blank. Its
     // search fails when a window goes away under it, so it is tried again.
     void inDialog(QString title, const QString &commands) const
     {
-        const QString focus = QStringLiteral("search --sync --onlyvisible --name ^") +
-                              title.replace(u' ', u'.') + QStringLiteral("$ windowfocus --sync");
+        const QString focus = u"search --sync --onlyvisible --name ^"_s +
+                              title.replace(u' ', u'.') + u"$ windowfocus --sync"_s;
         QTRY_VERIFY_WITH_TIMEOUT(m_desktop->xdotool(focus), kTimeoutMs);
         xdotool(commands);
     }
@@ -128,15 +128,14 @@ private slots:
         QVERIFY(program.waitForLog("pastebasket.capture: captured ", 2));
 
         const auto shownWithTheKeyboard = [this] {
-            const auto focus =
-                m_desktop->run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+            const auto focus = m_desktop->run(u"xdotool"_s, {u"getwindowfocus"_s});
             return m_desktop->viewable() && focus &&
                    focus->trimmed().toUInt() == m_desktop->mainWindow()->id;
         };
-        xdotool(QStringLiteral("key ctrl+alt+v"));
+        xdotool(u"key ctrl+alt+v"_s);
         QTRY_VERIFY_WITH_TIMEOUT(shownWithTheKeyboard(), kTimeoutMs);
-        xdotool(QStringLiteral("type --delay 50 silon"));
-        xdotool(QStringLiteral("key Return"));
+        xdotool(u"type --delay 50 silon"_s);
+        xdotool(u"key Return"_s);
         QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clipboard(), QByteArray("delta epsilon\nzeta, eta"),
                                   kTimeoutMs);
         program.signal(SIGTERM);
@@ -152,18 +151,18 @@ private slots:
         // The selector's last row, "*** Make a new group", asks for the name.
         const auto newGroup = [&](const QString &name) {
             clickAt(program.whereIs("cobGroup"));
-            xdotool(QStringLiteral("key End Return"));
-            inDialog(QStringLiteral("Group Name"), QStringLiteral("type ") + name);
-            xdotool(QStringLiteral("key Tab space"));
+            xdotool(u"key End Return"_s);
+            inDialog(u"Group Name"_s, u"type "_s + name);
+            xdotool(u"key Tab space"_s);
         };
         // The "Menu" label at the top right, then an item of its "Group" submenu.
         const auto groupMenu = [&](char item) {
             clickAt(program.whereIs("lblMenu"));
-            xdotool(QStringLiteral("key g %1").arg(QLatin1Char(item)));
+            xdotool(u"key g %1"_s.arg(QLatin1Char(item)));
         };
         const QByteArray moved = "[ListData]\r\nText1=moved\x01to the default group,0,,0\r\n";
 
-        newGroup(QStringLiteral("Work"));
+        newGroup(u"Work"_s);
         QTRY_VERIFY_WITH_TIMEOUT(program.read("data/Management.dat").contains("Group1=Work"),
                                  kTimeoutMs);
         QVERIFY(m_desktop->copy("moved\nto the default group"));
@@ -171,8 +170,7 @@ private slots:
         groupMenu('c');
         // It opens with "Close" focused, the default group on the left and "Work",
         // just saved, on the right. Select the right list's row.
-        inDialog(QStringLiteral("between Groups - Copy or Move"),
-                 QStringLiteral("key shift+Tab space"));
+        inDialog(u"between Groups - Copy or Move"_s, u"key shift+Tab space"_s);
         QCOMPARE(program.read("data/group1.dat"), moved);
         // Choosing a group on the left, there and back, enables the move buttons
         // for that selection; then "<= Move" and "Close".
@@ -181,12 +179,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(program.read(), moved, kTimeoutMs);
 
         // "Home" moves up above "Work"; it is saved as the current group.
-        newGroup(QStringLiteral("Home"));
+        newGroup(u"Home"_s);
         QTRY_VERIFY_WITH_TIMEOUT(program.read("data/Management.dat").contains("Group2=Home"),
                                  kTimeoutMs);
         groupMenu('o');
-        inDialog(QStringLiteral("Order of Groups"),
-                 QStringLiteral("key End Tab space Tab Tab space"));
+        inDialog(u"Order of Groups"_s, u"key End Tab space Tab Tab space"_s);
         QTRY_COMPARE_WITH_TIMEOUT(program.read("data/group2.dat"), QByteArray("[ListData]\r\n"),
                                   kTimeoutMs);
         QCOMPARE(
@@ -196,13 +193,13 @@ private slots:
 
         // "Home", the current group, goes with its file.
         groupMenu('d');
-        inDialog(QStringLiteral("Warning Query"), QStringLiteral("key Return"));
+        inDialog(u"Warning Query"_s, u"key Return"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(program.file("data/group2.dat")), kTimeoutMs);
 
         program.signal(SIGTERM);
         QCOMPARE(program.waitForExit(), 0);
         QCOMPARE(QDir(program.file("data")).entryList(QDir::Files).join(u' '),
-                 QStringLiteral("group0.dat group1.dat Management.dat"));
+                 u"group0.dat group1.dat Management.dat"_s);
         QCOMPARE(program.read("data/Management.dat"),
                  QByteArray("[Management]\r\nMaxGroupNo=2\r\n[GroupNo]\r\nGroup0=0\r\n"
                             "Group1=1\r\n[GroupNoName]\r\nGroup0=\r\nGroup1=Work\r\n"));

@@ -21,6 +21,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A group of `count` texts as an older version wrote it, in Windows-1252, and
@@ -31,8 +33,8 @@ std::pair<QByteArray, QList<TextEntry>> oldGroup(int count)
     QList<TextEntry> entries;
     for (int i = 1; i <= count; ++i) {
         const QByteArray n = QByteArray::number(i);
-        entries.append(TextEntry{QStringLiteral("caf\u00e9 number %1, kept").arg(i), qint16(i % 2),
-                                 QString(), 0});
+        entries.append(
+            TextEntry{u"caf\u00e9 number %1, kept"_s.arg(i), qint16(i % 2), QString(), 0});
         old += "Text" + n + "=caf\xe9 number " + n + "\x02 kept," + QByteArray::number(i % 2) +
                ",,0\r\n";
     }
@@ -86,13 +88,13 @@ private slots:
         for (int round = 0; round < 8; ++round) {
             program.start();
             QVERIFY(program.waitForLog(kStartupDone, round + 1));
-            QFile limits(QStringLiteral("/proc/%1/limits").arg(program.pid()));
+            QFile limits(u"/proc/%1/limits"_s.arg(program.pid()));
             QVERIFY(limits.open(QIODevice::ReadOnly));
             const QByteArray all = limits.readAll();
             const QByteArray core = all.mid(all.indexOf("Max core file size"), 80);
             QVERIFY2(core.simplified().startsWith("Max core file size 0 0 "), core.constData());
 
-            const QString text = QStringLiteral("round %1").arg(round);
+            const QString text = u"round %1"_s.arg(round);
             QVERIFY(desktop.copy(text.toLatin1()));
             QVERIFY(program.waitForLog("captured 7 characters: new row", round + 1));
             program.signal(SIGTERM);
@@ -102,7 +104,7 @@ private slots:
             entries.append(TextEntry{text, 0, QString(), 0});
             const QByteArray now = program.read();
             QVERIFY2(now == before || now == serializeGroup(entries),
-                     qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(now.size())));
+                     qPrintable(u"round %1: %2 bytes"_s.arg(round).arg(now.size())));
             if (now == before)
                 entries.removeLast();
             before = now;
@@ -135,8 +137,7 @@ private slots:
             QVERIFY(program.waitForLog("pastebasket.startup: first copy"));
             QThread::msleep(static_cast<unsigned long>(delayMs));
             program.signal(SIGTERM);
-            QVERIFY2(program.waitForExit() == 0,
-                     qPrintable(QStringLiteral("after %1 ms").arg(delayMs)));
+            QVERIFY2(program.waitForExit() == 0, qPrintable(u"after %1 ms"_s.arg(delayMs)));
             QCOMPARE(program.read(), old);
             QCOMPARE(QFileInfo(group).lastModified().toUTC(), past);
             QVERIFY(program.read("Pastebasket.ini").contains("[WindowSize]"));
@@ -212,10 +213,9 @@ private slots:
             return;
         }
         QVERIFY(program.log().contains("texts in memory are kept in"));
-        const QString folder =
-            fault == Fault::DataFolderReadOnly ? QString() : QStringLiteral("data/");
-        const QStringList recovered = QDir(program.file(qPrintable(folder)))
-                                          .entryList({QStringLiteral("group0.dat.recovered-*")});
+        const QString folder = fault == Fault::DataFolderReadOnly ? QString() : u"data/"_s;
+        const QStringList recovered =
+            QDir(program.file(qPrintable(folder))).entryList({u"group0.dat.recovered-*"_s});
         QCOMPARE(recovered.size(), 1);
         QVERIFY(program.read(qPrintable(folder + recovered.first())).contains(text));
     }

@@ -7,6 +7,8 @@
 #include <QDeadlineTimer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestGeometry : public QObject
 {
     Q_OBJECT
@@ -38,9 +40,8 @@ class TestGeometry : public QObject
     quint32 dialog(const char *title) const
     {
         const auto found =
-            m_desktop.run(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--name"), u'^' + QLatin1String(title) + u'$'});
+            m_desktop.run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--name"_s,
+                                         u'^' + QLatin1String(title) + u'$'});
         return found ? found->split('\n').value(0).toUInt() : 0;
     }
     void xdotool(const QString &commands) const
@@ -74,7 +75,7 @@ private slots:
             const QString id = QString::number(window);
             QPoint place = settledFrame(window);
             if (run == 1) {
-                xdotool(QStringLiteral("windowmove ") + id + QStringLiteral(" 230 170"));
+                xdotool(u"windowmove "_s + id + u" 230 170"_s);
                 mainPlace = settledFrame(window);
                 QVERIFY(mainPlace != QPoint(-1, -1));
             } else {
@@ -82,20 +83,19 @@ private slots:
             }
             // The list is empty, so Tab from it reaches "Add" first; the list
             // gets the keyboard by a click into its empty part.
-            xdotool(QStringLiteral("windowactivate --sync ") + id);
-            xdotool(QStringLiteral("mousemove --window ") + id +
-                    QStringLiteral(" 100 150 click 1"));
-            xdotool(QStringLiteral("key --delay 50 Tab space"));
+            xdotool(u"windowactivate --sync "_s + id);
+            xdotool(u"mousemove --window "_s + id + u" 100 150 click 1"_s);
+            xdotool(u"key --delay 50 Tab space"_s);
             quint32 add = 0;
             QTRY_VERIFY_WITH_TIMEOUT((add = dialog("Add")) != 0, kTimeoutMs);
             place = settledFrame(add);
             if (run == 1) {
-                xdotool(QStringLiteral("windowmove %1 300 260").arg(add));
+                xdotool(u"windowmove %1 300 260"_s.arg(add));
                 addPlace = settledFrame(add);
             } else {
                 QCOMPARE(place, addPlace);
             }
-            xdotool(QStringLiteral("windowactivate --sync %1 key Escape").arg(add));
+            xdotool(u"windowactivate --sync %1 key Escape"_s.arg(add));
             QTRY_COMPARE_WITH_TIMEOUT(dialog("Add"), 0u, kTimeoutMs);
             // Without a tray, closing the window ends the program, which saves its place.
             m_desktop.requestClose(window);

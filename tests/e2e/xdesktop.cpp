@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr int kStartTimeoutMs = 15000;
 }
@@ -32,9 +34,8 @@ XDesktop::~XDesktop()
 bool XDesktop::start()
 {
     // -displayfd: the server picks a free display and writes its number to us.
-    m_server.setProgram(QStringLiteral("Xvfb"));
-    m_server.setArguments(
-        QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
+    m_server.setProgram(u"Xvfb"_s);
+    m_server.setArguments(u"-displayfd 1 -screen 0 1024x768x24 -nolisten tcp"_s.split(u' '));
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
     QByteArray number;
@@ -45,7 +46,7 @@ bool XDesktop::start()
         number += m_server.readAllStandardOutput();
     }
     if (!number.contains('\n')) {
-        m_error = QStringLiteral("Xvfb named no display: ") + m_server.errorString() + u' ' +
+        m_error = u"Xvfb named no display: "_s + m_server.errorString() + u' ' +
                   QString::fromLocal8Bit(m_server.readAllStandardError());
         return false;
     }
@@ -53,7 +54,7 @@ bool XDesktop::start()
 
     m_connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
     if (xcb_connection_has_error(m_connection)) {
-        m_error = QStringLiteral("no connection to ") + m_display;
+        m_error = u"no connection to "_s + m_display;
         return false;
     }
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
@@ -75,15 +76,14 @@ bool XDesktop::startClient(QProcess &process, const QString &command,
             return true;
         QThread::msleep(50);
     }
-    m_error = arguments.first() + QStringLiteral(" did not get ready: ") + process.errorString();
+    m_error = arguments.first() + u" did not get ready: "_s + process.errorString();
     return false;
 }
 
 bool XDesktop::startTray()
 {
     return startClient(
-        m_tray,
-        QStringLiteral("trayer --edge top --align right --widthtype pixel --width 100 --height 24"),
+        m_tray, u"trayer --edge top --align right --widthtype pixel --width 100 --height 24"_s,
         [this] {
             xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
                 m_connection, xcb_get_selection_owner(m_connection, atom("_NET_SYSTEM_TRAY_S0")),
@@ -97,7 +97,7 @@ bool XDesktop::startTray()
 bool XDesktop::startWindowManager()
 {
     // Ready once it has announced itself on the root window.
-    return startClient(m_windowManager, QStringLiteral("openbox"), [this] {
+    return startClient(m_windowManager, u"openbox"_s, [this] {
         return !property(m_root, atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).isEmpty();
     });
 }
@@ -105,9 +105,9 @@ bool XDesktop::startWindowManager()
 QProcessEnvironment XDesktop::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(u"DISPLAY"_s, m_display);
+    env.remove(u"WAYLAND_DISPLAY"_s);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     return env;
 }
 
@@ -258,17 +258,15 @@ std::optional<QByteArray> XDesktop::run(const QString &program, const QStringLis
 
 bool XDesktop::copy(const QByteArray &text) const
 {
-    return run(QStringLiteral("xclip"), QStringLiteral("-selection clipboard").split(u' '), text)
-        .has_value();
+    return run(u"xclip"_s, u"-selection clipboard"_s.split(u' '), text).has_value();
 }
 
 QByteArray XDesktop::clipboard() const
 {
-    return run(QStringLiteral("xclip"), QStringLiteral("-o -selection clipboard").split(u' '))
-        .value_or(QByteArray());
+    return run(u"xclip"_s, u"-o -selection clipboard"_s.split(u' ')).value_or(QByteArray());
 }
 
 bool XDesktop::xdotool(const QString &commands, int timeoutMs) const
 {
-    return run(QStringLiteral("xdotool"), commands.split(u' '), {}, timeoutMs).has_value();
+    return run(u"xdotool"_s, commands.split(u' '), {}, timeoutMs).has_value();
 }

@@ -13,9 +13,11 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString kDesktopPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString kDesktopPath = u"/org/freedesktop/portal/desktop"_s;
+const QString kShortcutsInterface = u"org.freedesktop.portal.GlobalShortcuts"_s;
 } // namespace
 
 // A desktop portal with global shortcuts: it answers requests through Response
@@ -30,8 +32,8 @@ public:
 
     void press(const QString &session, const QString &id)
     {
-        QDBusMessage signal = QDBusMessage::createSignal(kDesktopPath, kShortcutsInterface,
-                                                         QStringLiteral("Activated"));
+        QDBusMessage signal =
+            QDBusMessage::createSignal(kDesktopPath, kShortcutsInterface, u"Activated"_s);
         signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1)
                << QVariantMap();
         m_bus.send(signal);
@@ -55,10 +57,9 @@ public:
         } else if (message.member() == u"CreateSession") {
             options = qdbus_cast<QVariantMap>(args.value(0));
             sessions << kDesktopPath +
-                            QStringLiteral("/session/%1/%2")
-                                .arg(sender, options.value(QStringLiteral("session_handle_token"))
-                                                 .toString());
-            results[QStringLiteral("session_handle")] = sessions.constLast();
+                            u"/session/%1/%2"_s.arg(
+                                sender, options.value(u"session_handle_token"_s).toString());
+            results[u"session_handle"_s] = sessions.constLast();
         } else if (message.member() == u"BindShortcuts") {
             options = qdbus_cast<QVariantMap>(args.value(3));
             answer = bindAnswer;
@@ -71,8 +72,7 @@ public:
                 list.beginStructure();
                 list >> id >> properties;
                 list.endStructure();
-                shortcuts << id + u'=' +
-                                 properties.value(QStringLiteral("preferred_trigger")).toString();
+                shortcuts << id + u'=' + properties.value(u"preferred_trigger"_s).toString();
             }
             list.endArray();
             if (answer == 0 && sessions.contains(qdbus_cast<QDBusObjectPath>(args.value(0)).path()))
@@ -82,13 +82,11 @@ public:
         }
         const QString request =
             kDesktopPath +
-            QStringLiteral("/request/%1/%2")
-                .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+            u"/request/%1/%2"_s.arg(sender, options.value(u"handle_token"_s).toString());
         m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
         QTimer::singleShot(0, [bus = m_bus, request, answer, results]() mutable {
             QDBusMessage signal = QDBusMessage::createSignal(
-                request, QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"));
+                request, u"org.freedesktop.portal.Request"_s, u"Response"_s);
             signal << answer << results;
             bus.send(signal);
         });
@@ -110,44 +108,41 @@ private slots:
     // reported later, naming the key.
     void throughThePortal()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
             QSKIP("dbus-daemon is not installed");
         QProcess daemon;
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     QStringLiteral("--session --nofork --print-address=1").split(u' '));
+        daemon.start(u"dbus-daemon"_s, u"--session --nofork --print-address=1"_s.split(u' '));
         QVERIFY(daemon.waitForStarted());
         QTRY_VERIFY(daemon.canReadLine());
         const QString address = QString::fromUtf8(daemon.readLine().trimmed());
-        QDBusConnection portalBus =
-            QDBusConnection::connectToBus(address, QStringLiteral("portal"));
-        const QDBusConnection client =
-            QDBusConnection::connectToBus(address, QStringLiteral("client"));
+        QDBusConnection portalBus = QDBusConnection::connectToBus(address, u"portal"_s);
+        const QDBusConnection client = QDBusConnection::connectToBus(address, u"client"_s);
         QVERIFY(portalBus.isConnected() && client.isConnected());
         QVERIFY(!PortalGlobalShortcut::isOffered(client));
         FakePortal portal(portalBus);
         QVERIFY(portalBus.registerVirtualObject(kDesktopPath, &portal));
-        QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+        QVERIFY(portalBus.registerService(u"org.freedesktop.portal.Desktop"_s));
         QVERIFY(PortalGlobalShortcut::isOffered(client));
         PortalGlobalShortcut shortcut(client);
         QSignalSpy activated(&shortcut, &GlobalShortcut::activated);
         QSignalSpy failed(&shortcut, &GlobalShortcut::failed);
-        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+V"))));
-        QTRY_COMPARE(portal.bound, QStringList{QStringLiteral("show-window=CTRL+ALT+SHIFT+v")});
+        QVERIFY(shortcut.setKey(QKeySequence(u"Ctrl+Alt+Shift+V"_s)));
+        QTRY_COMPARE(portal.bound, QStringList{u"show-window=CTRL+ALT+SHIFT+v"_s});
         const QString first = portal.sessions.constLast();
-        portal.press(first, QStringLiteral("something-else"));
-        portal.press(first, QStringLiteral("show-window"));
+        portal.press(first, u"something-else"_s);
+        portal.press(first, u"show-window"_s);
         QTRY_COMPARE(activated.size(), 1);
 
-        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Meta+PgUp"))));
-        QTRY_COMPARE(portal.bound, QStringList{QStringLiteral("show-window=LOGO+Page_Up")});
+        QVERIFY(shortcut.setKey(QKeySequence(u"Meta+PgUp"_s)));
+        QTRY_COMPARE(portal.bound, QStringList{u"show-window=LOGO+Page_Up"_s});
         QCOMPARE(portal.sessions.size(), 2);
-        portal.press(first, QStringLiteral("show-window")); // the old session: nothing
-        portal.press(portal.sessions.constLast(), QStringLiteral("show-window"));
+        portal.press(first, u"show-window"_s); // the old session: nothing
+        portal.press(portal.sessions.constLast(), u"show-window"_s);
         QTRY_COMPARE(activated.size(), 2);
         QCOMPARE(failed.size(), 0);
 
         portal.bindAnswer = 1;
-        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+B"))));
+        QVERIFY(shortcut.setKey(QKeySequence(u"Ctrl+Alt+B"_s)));
         QTRY_COMPARE(failed.size(), 1);
         QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Refused);
         QVERIFY2(shortcut.errorString().contains(u"Ctrl+Alt+B"),

@@ -14,6 +14,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 class TestPlatform : public QObject
 {
     Q_OBJECT
@@ -57,11 +59,10 @@ private slots:
         const QStringList kept = QStringLiteral("Pastebasket.ini.0123456789abcdef.tmp group0.dat "
                                                 "group0.dat.0123456789ABCDEF.tmp group0.dat.tmp")
                                      .split(u' ');
-        for (const QString &name :
-             kept + QStringList{QStringLiteral("group0.dat.0123456789abcdef.tmp"),
-                                QStringLiteral("M.dat.fedcba9876543210.tmp")})
+        for (const QString &name : kept + QStringList{u"group0.dat.0123456789abcdef.tmp"_s,
+                                                      u"M.dat.fedcba9876543210.tmp"_s})
             QVERIFY(writeFileAtomically(m_dir->filePath(name), "x"));
-        QCOMPARE(removeLeftoverTempFiles(m_dir->path(), QStringLiteral("*.dat")), 2);
+        QCOMPARE(removeLeftoverTempFiles(m_dir->path(), u"*.dat"_s), 2);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files, QDir::Name), kept);
     }
 
@@ -73,16 +74,15 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("Windows-1252 line, CR LF")
             << QByteArray("\xc3\xa9\r\n\x80\x9f\xe9\r\n\xc3\xa9")
-            << QStringLiteral("\u00e9\r\n\u20ac\u0178\u00e9\r\n\u00e9");
-        QTest::newRow("lone CR and LF") << QByteArray("\xc3\xa9\r\xe9\n\xe2\x82\xac")
-                                        << QStringLiteral("\u00e9\r\u00e9\n\u20ac");
+            << u"\u00e9\r\n\u20ac\u0178\u00e9\r\n\u00e9"_s;
+        QTest::newRow("lone CR and LF")
+            << QByteArray("\xc3\xa9\r\xe9\n\xe2\x82\xac") << u"\u00e9\r\u00e9\n\u20ac"_s;
         QTest::newRow("cut character")
-            << QByteArray("\xe2\x82\r\n\xc3\xa9") << QStringLiteral("\u00e2\u201a\r\n\u00e9");
-        QTest::newRow("encoded surrogate")
-            << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u20ac");
+            << QByteArray("\xe2\x82\r\n\xc3\xa9") << u"\u00e2\u201a\r\n\u00e9"_s;
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << u"\u00ed\u00a0\u20ac"_s;
         QTest::newRow("marks at the start, then a stray byte")
             << QByteArray("\xef\xbb\xbf\xef\xbb\xbf\xc3\xa9\xef\xbb\xbf\n\xe9")
-            << QStringLiteral("\u00e9\ufeff\n\u00e9");
+            << u"\u00e9\ufeff\n\u00e9"_s;
     }
     void decodesEachLineOnItsOwn()
     {

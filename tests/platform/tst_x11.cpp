@@ -18,9 +18,11 @@
 #include <cstdlib>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QKeySequence kCtrlAltV(QStringLiteral("Ctrl+Alt+V"));
+const QKeySequence kCtrlAltV(u"Ctrl+Alt+V"_s);
 
 // Another program owning the clipboard, on a connection of its own, answering
 // from a thread of its own (the reader blocks while it waits), or not at all.
@@ -124,9 +126,9 @@ public:
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        if (QGuiApplication::platformName() != u"xcb"_s)
             QSKIP("Xvfb is not installed or did not start");
-        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
             QSKIP("xdotool is not installed");
         QVERIFY(QtClipboard().notifiesChanges());
         QVERIFY(X11GlobalShortcut::isAvailable());
@@ -140,7 +142,7 @@ private slots:
         QTest::addColumn<bool>("secret");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArrayList>("expected");
-        QTest::newRow("plain") << false << false << QStringLiteral("plain\r\n\u00e9")
+        QTest::newRow("plain") << false << false << u"plain\r\n\u00e9"_s
                                << QByteArrayList{"TARGETS", "UTF8_STRING"};
         QTest::newRow("secret") << false << true << QString()
                                 << QByteArrayList{"TARGETS", "x-kde-passwordManagerHint"};
@@ -197,9 +199,8 @@ private slots:
         // function key: with Ctrl+Alt those switch virtual terminals in X's keymap.)
         X11GlobalShortcut marker;
         QSignalSpy markerPressed(&marker, &GlobalShortcut::activated);
-        QVERIFY(marker.setKey(QKeySequence(QStringLiteral("Ctrl+Alt+M"))));
-        QVERIFY(m_desktop.run(QStringLiteral("xdotool"),
-                              QStringLiteral("key %1 ctrl+alt+m").arg(pressed).split(u' ')));
+        QVERIFY(marker.setKey(QKeySequence(u"Ctrl+Alt+M"_s)));
+        QVERIFY(m_desktop.run(u"xdotool"_s, u"key %1 ctrl+alt+m"_s.arg(pressed).split(u' ')));
         QTRY_COMPARE(markerPressed.count(), 1);
         QCOMPARE(activated.count(), fired);
     }
@@ -214,11 +215,11 @@ private slots:
         X11GlobalShortcut shortcut;
         QVERIFY(!shortcut.setKey(kCtrlAltV));
         QCOMPARE(shortcut.failure(), GlobalShortcut::Failure::Taken);
-        QVERIFY2(shortcut.errorString().contains(QStringLiteral("Ctrl+Alt+V")),
+        QVERIFY2(shortcut.errorString().contains(u"Ctrl+Alt+V"_s),
                  qPrintable(shortcut.errorString()));
         QVERIFY(shortcut.key().isEmpty());
         // Other combinations are still free.
-        QVERIFY(shortcut.setKey(QKeySequence(QStringLiteral("Ctrl+Shift+V"))));
+        QVERIFY(shortcut.setKey(QKeySequence(u"Ctrl+Shift+V"_s)));
 
         m_desktop.ungrabKeys(kCtrlAlt);
         QVERIFY2(shortcut.setKey(kCtrlAltV), qPrintable(shortcut.errorString()));

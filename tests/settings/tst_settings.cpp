@@ -9,6 +9,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -17,7 +19,7 @@ private slots:
     void init()
     {
         QVERIFY(m_dir.emplace().isValid());
-        m_path = m_dir->filePath(QStringLiteral("test.ini"));
+        m_path = m_dir->filePath(u"test.ini"_s);
     }
 
     // Every row reads [Setup] TopPos.
@@ -36,13 +38,12 @@ private slots:
         // Values are read up to 255 bytes, never cut inside a character.
         const QByteArray euro("\xe2\x82\xac"), smile("\xf0\x9f\x98\x80");
         QTest::newRow("long value") << QByteArray("[Setup]\r\nTopPos=a" + euro.repeated(100))
-                                    << QString(QStringLiteral("a") + QString(84, u'\u20ac'));
+                                    << QString(u"a"_s + QString(84, u'\u20ac'));
         QTest::newRow("long value of four-byte characters")
             << QByteArray("[Setup]\r\nTopPos=" + smile.repeated(70))
-            << QStringLiteral("\U0001F600").repeated(63);
+            << u"\U0001F600"_s.repeated(63);
         QTest::newRow("stray byte on another line")
-            << QByteArray("[Setup]\r\nTopPos=caf\xc3\xa9\r\nOther=\xe9t\xe9\r\n")
-            << QStringLiteral("caf\u00e9");
+            << QByteArray("[Setup]\r\nTopPos=caf\xc3\xa9\r\nOther=\xe9t\xe9\r\n") << u"caf\u00e9"_s;
     }
     void reads()
     {
@@ -119,14 +120,14 @@ private slots:
         {
             const Settings::ReadScope once(settings);
             const Settings copy = settings;
-            QCOMPARE(copy.value(Setting::TopPos), QStringLiteral("2"));
+            QCOMPARE(copy.value(Setting::TopPos), u"2"_s);
             QVERIFY(QFile::remove(m_path)); // not read again within the scope
-            QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("2"));
+            QCOMPARE(settings.value(Setting::TopPos), u"2"_s);
             QVERIFY(copy.setValue(Setting::AutoGet, u"1"));
-            QCOMPARE(settings.value(Setting::AutoGet), QStringLiteral("1"));
+            QCOMPARE(settings.value(Setting::AutoGet), u"1"_s);
         }
         QVERIFY(writeBytes(m_path, "[Setup]\r\nTopPos=3\r\n"));
-        QCOMPARE(settings.value(Setting::TopPos), QStringLiteral("3"));
+        QCOMPARE(settings.value(Setting::TopPos), u"3"_s);
     }
 
     void numbers_data()

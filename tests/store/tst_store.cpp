@@ -18,6 +18,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using Entries = QList<TextEntry>;
 using Groups = QList<GroupInfo>;
 Q_DECLARE_METATYPE(TextEntry)
@@ -66,9 +68,9 @@ class TestStore : public QObject
     Q_OBJECT
 
     // On tmpfs, where there is one, a save is not slowed down by flushing to disk.
-    QTemporaryDir dir{QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                          ? QStringLiteral("/dev/shm/store-XXXXXX")
-                          : QDir::tempPath() + QStringLiteral("/store-XXXXXX")};
+    QTemporaryDir dir{QFileInfo(u"/dev/shm"_s).isWritable()
+                          ? u"/dev/shm/store-XXXXXX"_s
+                          : QDir::tempPath() + u"/store-XXXXXX"_s};
     QString at(const char *name) const { return dir.filePath(QLatin1String(name)); }
     QString path() const { return at("Management.dat"); }
     GroupRegistry registry() const { return GroupRegistry(path(), dir.path()); }
@@ -120,7 +122,7 @@ private slots:
         QCOMPARE(parseGroup(file, &problems), expected);
         QCOMPARE(problems.count, overflows);
         if (overflows)
-            QCOMPARE(problems.firstError, QStringLiteral("Overflow"));
+            QCOMPARE(problems.firstError, u"Overflow"_s);
     }
 
     void serialize()
@@ -144,15 +146,15 @@ private slots:
     {
         const QString path = at("group1.dat");
         QCOMPARE(loadGroupFile(path).status, GroupLoadResult::Status::Missing);
-        const QString line = QStringLiteral("a line of the group\r\n");
+        const QString line = u"a line of the group\r\n"_s;
         const Entries first(4, te(line.repeated(300), 1));
         const Entries second(3, te(line.repeated(450), 0, u"second"));
         QElapsedTimer timer;
         timer.start();
         QVERIFY(saveGroupFile(path, first));
         const qint64 saveUs = std::max<qint64>(timer.nsecsElapsed() / 1000, 1000);
-        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("group1*")}, QDir::Files),
-                 QStringList{QStringLiteral("group1.dat")}); // no temporary file left
+        QCOMPARE(QDir(dir.path()).entryList({u"group1*"_s}, QDir::Files),
+                 QStringList{u"group1.dat"_s}); // no temporary file left
 
         QRandomGenerator rng(7);
         int seenSecond = 0;
@@ -195,7 +197,7 @@ private slots:
         QTest::newRow("hand-edited highest number")
             << QByteArray("[Management]\r\nMaxGroupNo=abc\r\n[GroupNo]\r\nGroup0=0\r\nGroup1=1\r\n"
                           "[GroupNoName]\r\nGroup0=\r\nGroup1=kept\r\n")
-            << QStringLiteral("group2.dat") << Groups{g(0), g(1, u"kept")} << 3;
+            << u"group2.dat"_s << Groups{g(0), g(1, u"kept")} << 3;
         // Position 0 naming another group must not hide the default group.
         QTest::newRow("position 0 names another group")
             << QByteArray("[Management]\r\nMaxGroupNo=3\r\n[GroupNo]\r\nGroup0=2\r\n"
@@ -218,7 +220,7 @@ private slots:
         QFETCH(Groups, groups);
         QCOMPARE(registry().groups(), groups);
         const QByteArray before = readBytes(path());
-        QTEST(registry().addGroup(QStringLiteral("new"), {}), "next");
+        QTEST(registry().addGroup(u"new"_s, {}), "next");
         // "MaxGroupNo" never goes down.
         const auto maxOf = [](const QByteArray &file) {
             const qsizetype at = file.indexOf("MaxGroupNo=") + 11;
@@ -234,13 +236,13 @@ private slots:
         QVERIFY(r.ensureExists()); // first start
         QCOMPARE(readBytes(path()), QByteArray("[Management]\r\nMaxGroupNo=0\r\n[GroupNo]\r\n"
                                                "Group0=0\r\n[GroupNoName]\r\nGroup0=\r\n"));
-        QCOMPARE(r.addGroup(QStringLiteral("A"), {0, GroupRegistry::kNewGroupValue}), 1);
-        QCOMPARE(r.addGroup(QStringLiteral("B"), {0, 1}), 2);
-        QCOMPARE(r.addGroup(QStringLiteral("C"), {0, 1, 2}), 3);
+        QCOMPARE(r.addGroup(u"A"_s, {0, GroupRegistry::kNewGroupValue}), 1);
+        QCOMPARE(r.addGroup(u"B"_s, {0, 1}), 2);
+        QCOMPARE(r.addGroup(u"C"_s, {0, 1, 2}), 3);
         QVERIFY(r.removeGroup(3, {0, 1, 2, 3}));
-        QCOMPARE(r.addGroup(QStringLiteral("D"), {0, 1, 2}), 4); // 3 is never given out again
-        QVERIFY(r.renameGroup(1, QStringLiteral("A2")));
-        QVERIFY(!r.renameGroup(0, QStringLiteral("x")));
+        QCOMPARE(r.addGroup(u"D"_s, {0, 1, 2}), 4); // 3 is never given out again
+        QVERIFY(r.renameGroup(1, u"A2"_s));
+        QVERIFY(!r.renameGroup(0, u"x"_s));
         QVERIFY(!r.removeGroup(0, {1}));
         QCOMPARE(readBytes(path()), QByteArray("[Management]\r\nMaxGroupNo=4\r\n"
                                                "[GroupNo]\r\nGroup0=0\r\nGroup1=1\r\nGroup2=2\r\n"
@@ -259,13 +261,13 @@ private slots:
         const auto row = [](const char *name, const TextEntry &e, const QString &line) {
             QTest::newRow(name) << e << line;
         };
-        row("crlf", te(u"a\r\nb"), QStringLiteral("  a[cr]b"));
-        row("lone cr and lf", te(u"a\rb\nc\n\r"), QStringLiteral("  a\rb\nc\n\r"));
+        row("crlf", te(u"a\r\nb"), u"  a[cr]b"_s);
+        row("lone cr and lf", te(u"a\rb\nc\n\r"), u"  a\rb\nc\n\r"_s);
         row("cr cut in the middle", te(QString(x126 + u"\r\nmore")), u"  " + x126 + u"[c...");
         row("protected, cut", te(QString(x128 + x128), 1), u"# " + x128 + u"...");
         row("named: whole caption", te(u"t", 1, QString(x128 + u"\r\n" + x128), 1),
             u"@ " + x128 + u"\r\n" + x128);
-        row("named 2 shows text", te(u"t", 0, u"c", 2), QStringLiteral("  t"));
+        row("named 2 shows text", te(u"t", 0, u"c", 2), u"  t"_s);
     }
     void listText()
     {

@@ -7,12 +7,13 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 Program::Program(const QProcessEnvironment &desktop, const QString &executable)
     : m_desktop(desktop)
     , m_executable(executable)
 {
-    QDir(top()).mkdir(QStringLiteral("run"),
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(top()).mkdir(u"run"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_process.setReadChannel(QProcess::StandardError);
 }
 
@@ -28,7 +29,7 @@ Program::~Program()
 
 QString Program::file(const char *name) const
 {
-    return home() + QStringLiteral("/Orvendel Software/Pastebasket/") + QLatin1String(name);
+    return home() + u"/Orvendel Software/Pastebasket/"_s + QLatin1String(name);
 }
 
 bool Program::write(const char *name, const QByteArray &content) const
@@ -44,15 +45,14 @@ QByteArray Program::read(const char *name) const
 QProcessEnvironment Program::environment() const
 {
     QProcessEnvironment env = m_desktop;
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastebasket.*.info=true"));
+    env.insert(u"XDG_DATA_HOME"_s, home());
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime());
+    env.insert(u"QT_LOGGING_RULES"_s, u"pastebasket.*.info=true"_s);
     // libxkbcommon-x11 hands strndup() a buffer that is not NUL-terminated but
     // long enough; the strict check reports that as an overflow.
-    env.insert(QStringLiteral("ASAN_OPTIONS"),
-               env.value(QStringLiteral("ASAN_OPTIONS"))
-                   .replace(QStringLiteral("strict_string_checks=1"),
-                            QStringLiteral("strict_string_checks=0")));
+    env.insert(u"ASAN_OPTIONS"_s,
+               env.value(u"ASAN_OPTIONS"_s)
+                   .replace(u"strict_string_checks=1"_s, u"strict_string_checks=0"_s));
     return env;
 }
 
@@ -97,7 +97,7 @@ bool Program::waitForLog(const QByteArray &text, int count)
 QRect Program::whereIs(const char *name)
 {
     const QByteArray key = ' ' + QByteArray(name) + '=';
-    static const QRegularExpression rect(QStringLiteral("^(-?\\d+),(-?\\d+),(\\d+)x(\\d+)"));
+    static const QRegularExpression rect(u"^(-?\\d+),(-?\\d+),(\\d+)x(\\d+)"_s);
     for (const QDeadlineTimer deadline(kTimeoutMs); !deadline.hasExpired();
          m_process.waitForReadyRead(100)) {
         // The last whole line of that kind.

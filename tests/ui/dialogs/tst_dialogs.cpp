@@ -1,4 +1,5 @@
 #include "support/files.h"
+#include "support/widgets.h"
 #include "ui/dialogs/edittextdialog.h"
 #include "ui/dialogs/nameddialog.h"
 #include "ui/dialogs/setupdialog.h"
@@ -15,29 +16,12 @@ class TestDialogs : public QObject
     QTemporaryDir m_dir;
     const Settings m_settings{m_dir.filePath(u"x.ini"_s)};
 
-    template<typename T = QAbstractButton> static T *child(QWidget *parent, const char *name)
-    {
-        T *found = parent->findChild<T *>(QLatin1String(name));
-        return found ? found : (qFatal("no %s", name), nullptr);
-    }
     static void showActive(QWidget *w)
     {
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
     }
     QByteArray settingsFile() const { return readBytes(m_settings.path()); }
-    // Leaves a dialog that is still open by a button's name, "Esc" or "close" (the close box).
-    static void leave(QWidget *dialog, const QString &how)
-    {
-        QVERIFY(dialog->isVisible());
-        if (how == u"Esc")
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        else if (how == u"close")
-            dialog->close();
-        else
-            child(dialog, qPrintable(how))->click();
-        QVERIFY(!dialog->isVisible());
-    }
     // A data row of text cells; nullptr stands for a cancelled dialog.
     static void addRow(const char *name, std::initializer_list<const char *> cells)
     {

@@ -1,6 +1,7 @@
 #include "fakes/fakeprompter.h"
 #include "platform/filesys.h"
 #include "store/groupfile.h"
+#include "support/widgets.h"
 #include "ui/groups/groupcommands.h"
 #include "ui/groups/groupcopydialog.h"
 #include "ui/groups/grouphost.h"
@@ -8,6 +9,8 @@
 
 #include <QtTest>
 #include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 // The test plays the main window for the group commands: it holds the current
 // group's texts, saves and loads them as real group files and logs every call.
@@ -30,22 +33,24 @@ public:
     void setCurrentGroupNo(qint32 groupNo) override { m_current = groupNo; }
     bool saveCurrentGroup() override
     {
-        m_calls.append(QStringLiteral("save:%1").arg(m_current));
+        m_calls.append(u"save:%1"_s.arg(m_current));
         return m_saveWorks && writeGroup(m_current, m_texts);
     }
-    void resetSaveElapsed() override { m_calls.append(QStringLiteral("reset")); }
+    void resetSaveElapsed() override { m_calls.append(u"reset"_s); }
     void loadCurrentGroup() override
     {
-        m_calls.append(QStringLiteral("load:%1").arg(m_current));
+        m_calls.append(u"load:%1"_s.arg(m_current));
         m_texts = readGroup(m_current);
     }
-    void stopTimer() override { m_calls.append(QStringLiteral("stop")); }
-    void startTimer() override { m_calls.append(QStringLiteral("start")); }
+    void stopTimer() override { m_calls.append(u"stop"_s); }
+    void startTimer() override { m_calls.append(u"start"_s); }
     void refreshButtons() override {}
 
 private:
-    static QString str(const char *text) { return QString::fromUtf8(text); }
-    static TextEntry entry(const char *text) { return TextEntry{str(text), 0, {}, 0}; }
+    static TextEntry entry(const char *text)
+    {
+        return TextEntry{QString::fromUtf8(text), 0, {}, 0};
+    }
     bool writeGroup(qint32 number, const QList<TextEntry> &texts)
     {
         return saveGroupFile(m_paths.groupFile(number), texts);
@@ -57,20 +62,6 @@ private:
     void setUp(qint32 current) { m_commands->setUpSelector(0, current); }
     QString takeCalls() { return std::exchange(m_calls, {}).join(u' '); }
     QList<qint32> groupRows() const { return m_commands->selector().groupOrder(); }
-
-    template<typename T = QPushButton> static T *child(QObject *parent, const char *name)
-    {
-        return parent->findChild<T *>(QLatin1String(name));
-    }
-    static void leave(QDialog *dialog, const QString &action)
-    {
-        if (action == str("Esc"))
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        else if (action == str("close"))
-            dialog->close();
-        else
-            QTest::mouseClick(dialog->findChild<QPushButton *>(action), Qt::LeftButton);
-    }
 
 private slots:
     void init()
@@ -98,13 +89,13 @@ private slots:
     {
         setUp(3);
         m_texts = {entry("unsaved")};
-        m_prompter.groupNameAnswers.push_back(str("  Work  "));
+        m_prompter.groupNameAnswers.push_back(u"  Work  "_s);
         m_commands->chooseRow(5);
         QCOMPARE(groupRows(), (QList<qint32>{0, 2, 5, 3, 4, 6}));
-        QCOMPARE(m_commands->selector().nameAt(5), str("Work"));
+        QCOMPARE(m_commands->selector().nameAt(5), u"Work"_s);
         QCOMPARE(m_commands->selector().currentRow(), 5);
-        QCOMPARE(m_commands->registry().groups().last(), (GroupInfo{6, str("Work")}));
-        QCOMPARE(takeCalls(), str("save:3 stop load:6 start"));
+        QCOMPARE(m_commands->registry().groups().last(), (GroupInfo{6, u"Work"_s}));
+        QCOMPARE(takeCalls(), u"save:3 stop load:6 start"_s);
         QCOMPARE(readGroup(3), QList<TextEntry>{entry("unsaved")});
         QVERIFY(m_texts.isEmpty());
     }
@@ -115,17 +106,17 @@ private slots:
         QTest::addColumn<QString>("command");               // "choose" takes a selector row
         QTest::addColumn<std::optional<QString>>("answer"); // to the name question
         QTest::addColumn<QString>("messages");              // their titles
-        const std::optional<QString> none, blank(str("  "));
-        QTest::newRow("new group cancelled") << 2 << str("choose 5") << none << QString();
-        QTest::newRow("new group blank") << 2 << str("choose 5") << blank << QString();
-        QTest::newRow("same group again") << 2 << str("choose 1") << none << QString();
-        QTest::newRow("rename cancelled") << 2 << str("rename") << none << QString();
-        QTest::newRow("rename blank") << 2 << str("rename") << blank << QString();
-        QTest::newRow("rename default") << 0 << str("rename") << none << str("Warning");
-        QTest::newRow("delete default") << 0 << str("delete") << none << str("Warning");
-        QTest::newRow("delete cancelled") << 2 << str("delete") << none << str("Warning Query");
+        const std::optional<QString> none, blank(u"  "_s);
+        QTest::newRow("new group cancelled") << 2 << u"choose 5"_s << none << QString();
+        QTest::newRow("new group blank") << 2 << u"choose 5"_s << blank << QString();
+        QTest::newRow("same group again") << 2 << u"choose 1"_s << none << QString();
+        QTest::newRow("rename cancelled") << 2 << u"rename"_s << none << QString();
+        QTest::newRow("rename blank") << 2 << u"rename"_s << blank << QString();
+        QTest::newRow("rename default") << 0 << u"rename"_s << none << u"Warning"_s;
+        QTest::newRow("delete default") << 0 << u"delete"_s << none << u"Warning"_s;
+        QTest::newRow("delete cancelled") << 2 << u"delete"_s << none << u"Warning Query"_s;
         // Loading the other group would drop the texts that could not be written.
-        QTest::newRow("switch, save fails") << 0 << str("choose 1") << none << str("System error");
+        QTest::newRow("switch, save fails") << 0 << u"choose 1"_s << none << u"System error"_s;
     }
     void commandChangesNothing()
     {
@@ -139,14 +130,14 @@ private slots:
         m_saveWorks = messages != u"System error";     // the failed-save row
         m_prompter.groupNameAnswers.push_back(answer); // left over when not asked
         m_prompter.messageAnswers.push_back(Prompter::Answer::Cancel);
-        command == str("rename")   ? m_commands->renameGroup()
-        : command == str("delete") ? m_commands->deleteGroup()
-                                   : m_commands->chooseRow(command.section(u' ', 1).toInt());
+        command == u"rename"_s   ? m_commands->renameGroup()
+        : command == u"delete"_s ? m_commands->deleteGroup()
+                                 : m_commands->chooseRow(command.section(u' ', 1).toInt());
 
         QCOMPARE(m_commands->registry().groups(), groups);
         QCOMPARE(groupRows(), (QList<qint32>{0, 2, 5, 3, 4}));
         QCOMPARE(m_commands->selector().currentRow(), m_commands->selector().findGroup(current));
-        QCOMPARE(takeCalls(), m_saveWorks ? QString() : QStringLiteral("save:%1").arg(current));
+        QCOMPARE(takeCalls(), m_saveWorks ? QString() : u"save:%1"_s.arg(current));
         QCOMPARE(m_texts, QList<TextEntry>{entry("in memory")});
         QCOMPARE(m_prompter.messages.size(), messages.isEmpty() ? 0 : 1);
         for (const FakePrompter::Message &m : std::as_const(m_prompter.messages))
@@ -158,11 +149,11 @@ private slots:
         setUp(5);
         QVERIFY(writeGroup(5, {entry("gone")}));
         QVERIFY(writeGroup(0, {entry("default")}));
-        m_prompter.groupNameAnswers.push_back(str(" New name "));
+        m_prompter.groupNameAnswers.push_back(u" New name "_s);
         m_commands->renameGroup();
-        QCOMPARE(m_prompter.groupNameAsked, QList<QString>{str("B")});
-        QCOMPARE(m_commands->selector().nameAt(2), str("New name"));
-        QCOMPARE(m_commands->registry().groups().at(2), (GroupInfo{5, str("New name")}));
+        QCOMPARE(m_prompter.groupNameAsked, QList<QString>{u"B"_s});
+        QCOMPARE(m_commands->selector().nameAt(2), u"New name"_s);
+        QCOMPARE(m_commands->registry().groups().at(2), (GroupInfo{5, u"New name"_s}));
 
         m_prompter.messageAnswers.push_back(Prompter::Answer::Ok);
         m_commands->deleteGroup();
@@ -171,7 +162,7 @@ private slots:
         QVERIFY(readWholeFile(m_paths.registryFile(), &registry) && !registry.contains("Group5="));
         // A gap left in the positions would hide the groups after it.
         QCOMPARE(m_commands->registry().groups(),
-                 (QList<GroupInfo>{{0, {}}, {2, str("A")}, {3, str("C")}, {4, str("D")}}));
+                 (QList<GroupInfo>{{0, {}}, {2, u"A"_s}, {3, u"C"_s}, {4, u"D"_s}}));
         QCOMPARE(groupRows(), (QList<qint32>{0, 2, 3, 4}));
         QCOMPARE(m_commands->selector().currentRow(), 0);
         QCOMPARE(m_texts, QList<TextEntry>{entry("default")});
@@ -186,13 +177,13 @@ private slots:
         m_commands->orderGroups();
         QCOMPARE(groupRows(), (QList<qint32>{0, 3, 2, 4, 5}));
         QCOMPARE(m_commands->selector().currentRow(), 4); // still group 5
-        QCOMPARE(takeCalls(), str("reset save:5 stop load:5 start"));
-        m_prompter.onGroupCopy = [this](qint32 n) { m_calls.append(str("dialog:%1").arg(n)); };
+        QCOMPARE(takeCalls(), u"reset save:5 stop load:5 start"_s);
+        m_prompter.onGroupCopy = [this](qint32 n) { m_calls.append(u"dialog:%1"_s.arg(n)); };
         m_commands->copyBetweenGroups();
-        QCOMPARE(takeCalls(), str("stop reset save:5 dialog:5 load:5 start"));
+        QCOMPARE(takeCalls(), u"stop reset save:5 dialog:5 load:5 start"_s);
         m_saveWorks = false; // the dialog would show stale texts and the reload drop them
         m_commands->copyBetweenGroups();
-        QCOMPARE(takeCalls(), str("stop reset save:5 start"));
+        QCOMPARE(takeCalls(), u"stop reset save:5 start"_s);
     }
 
     // Every way to leave a dialog: its OK and Cancel buttons, Esc, the title bar.
@@ -200,7 +191,7 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         for (const char *action : {"btnOK", "btnCancel", "Esc", "close"})
-            QTest::newRow(action) << str(action);
+            QTest::newRow(action) << QString::fromUtf8(action);
     }
     void orderDialog()
     {
@@ -209,37 +200,36 @@ private slots:
         QStringList shown; // the rows after each click, a star after each selected row
         QWidget owner;
         QTimer::singleShot(0, &owner, [&owner, &shown, action] {
-            auto *dialog = owner.findChild<GroupOrderDialog *>(str("frmGroupOrder"));
-            auto *list = dialog->findChild<QListWidget *>(str("lstGroup"));
+            auto *dialog = owner.findChild<GroupOrderDialog *>(u"frmGroupOrder"_s);
+            auto *list = dialog->findChild<QListWidget *>(u"lstGroup"_s);
             list->item(1)->setSelected(true);
             list->item(3)->setSelected(true);
             for (const char *button : {"btnUp", "btnUp", "btnDown", "btnDown", "btnUp"}) {
-                QTest::mouseClick(dialog->findChild<QPushButton *>(str(button)), Qt::LeftButton);
+                QTest::mouseClick(child(dialog, button), Qt::LeftButton);
                 shown.append(QString());
-                for (const QListWidgetItem *item : list->findItems(str("*"), Qt::MatchWildcard))
-                    shown.last() += item->text() + (item->isSelected() ? str("*") : QString());
+                for (const QListWidgetItem *item : list->findItems(u"*"_s, Qt::MatchWildcard))
+                    shown.last() += item->text() + (item->isSelected() ? u"*"_s : QString());
             }
             leave(dialog, action);
         });
         const bool written = GroupOrderDialog::ask(m_commands->registry(), m_prompter, &owner);
-        QCOMPARE(written, action == str("btnOK"));
+        QCOMPARE(written, action == u"btnOK"_s);
         // At the top or the bottom nothing moves.
-        QCOMPARE(shown, (QStringList{str("B*AD*C"), str("B*AD*C"), str("AB*CD*"), str("AB*CD*"),
-                                     str("B*AD*C")}));
-        const QList<GroupInfo> order{
-            {0, {}}, {5, str("B")}, {2, str("A")}, {4, str("D")}, {3, str("C")}};
+        QCOMPARE(shown,
+                 (QStringList{u"B*AD*C"_s, u"B*AD*C"_s, u"AB*CD*"_s, u"AB*CD*"_s, u"B*AD*C"_s}));
+        const QList<GroupInfo> order{{0, {}}, {5, u"B"_s}, {2, u"A"_s}, {4, u"D"_s}, {3, u"C"_s}};
         QCOMPARE(m_commands->registry().groups(), written ? order : before);
     }
 
     void copyAndMoveTakeTopmostSelectedWhileThereIsRoom()
     {
-        const TextEntry kept{str("secret"), 1, str("Caption"), 1};
+        const TextEntry kept{u"secret"_s, 1, u"Caption"_s, 1};
         QVERIFY(writeGroup(0, {entry("a"), kept, entry("b")}));
         QVERIFY(writeGroup(2, QList<TextEntry>(kMaxListRows - 2, entry("t"))));
         m_session->open(2);
         QVERIFY(m_session->transfer(CopyButton::CopyRight, {0}).changed);
         QVERIFY(m_session->transfer(CopyButton::MoveRight, {2, 1}).changed); // room for one
-        QCOMPARE(m_session->lines(0), (QStringList{str("  a"), str("  b")}));
+        QCOMPARE(m_session->lines(0), (QStringList{u"  a"_s, u"  b"_s}));
         QVERIFY(!m_session->transfer(CopyButton::CopyRight, {0}).changed); // full
         QVERIFY(m_session->saveAll());
         QCOMPARE(readGroup(0), (QList<TextEntry>{entry("a"), entry("b")}));
@@ -250,7 +240,7 @@ private slots:
     // kept apart from it, so only moved entries are left out of a save.
     void movedAwayIsNotAFlag()
     {
-        const TextEntry minusOne{str("old"), -1, {}, 0};
+        const TextEntry minusOne{u"old"_s, -1, {}, 0};
         QVERIFY(writeGroup(0, {entry("a"), minusOne}));
         QVERIFY(writeGroup(2, {minusOne, entry("b")}));
         m_session->open(2);
@@ -270,18 +260,18 @@ private slots:
         QVERIFY(blockSaves(2));
         QVERIFY(!m_session->chooseGroup(1, 2)); // reading another group would drop the copy
         QVERIFY(m_session->isModified(1));      // kept for the next chance
-        QCOMPARE(m_session->lines(1), QStringList{str("  zero")});
+        QCOMPARE(m_session->lines(1), QStringList{u"  zero"_s});
         QVERIFY(unblockSaves(2));
         QVERIFY(m_session->chooseGroup(0, 1)); // saves the right side before the left reads it
         QVERIFY(!m_session->isModified(1));
-        QCOMPARE(m_session->lines(0), QStringList{str("  zero")});
+        QCOMPARE(m_session->lines(0), QStringList{u"  zero"_s});
     }
 
     // The dialog writes nothing before a group change or its close, and a close
     // that cannot save keeps it open. A side's search copies only its shown selected rows.
     void copyDialog()
     {
-        const TextEntry named{str("cherry"), 0, str("Pie recipe"), 1};
+        const TextEntry named{u"cherry"_s, 0, u"Pie recipe"_s, 1};
         QVERIFY(writeGroup(0, {entry("apple pie"), entry("Banana"), named, entry("date")}));
         GroupCopyDialog dialog(m_paths, 0, m_prompter);
         dialog.show();
@@ -295,9 +285,9 @@ private slots:
         child<QComboBox>(&dialog, "cobGroup_1")->setCurrentIndex(1);
         QVERIFY(copy->isEnabled());
         QVERIFY(!child(&dialog, "btnCopyMove_2")->isEnabled());
-        QTest::keyClicks(left, str("pie"));
+        QTest::keyClicks(left, u"pie"_s);
         QVERIFY(search->isVisible());
-        QCOMPARE(child<QLabel>(&dialog, "lblListCounter_0")->text(), str("2/4"));
+        QCOMPARE(child<QLabel>(&dialog, "lblListCounter_0")->text(), u"2/4"_s);
         QTest::mouseClick(copy, Qt::LeftButton);
         QCOMPARE(child<QListWidget>(&dialog, "lstText_1")->count(), 2);
         QTest::keyClick(search, Qt::Key_Escape);

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 using Rows = QList<int>;
 
@@ -14,7 +16,7 @@ using Rows = QList<int>;
 TextEntry entryFrom(const QString &notation)
 {
     qsizetype i = 0;
-    while (i < notation.size() && QStringLiteral("#@2%").contains(notation[i]))
+    while (i < notation.size() && u"#@2%"_s.contains(notation[i]))
         ++i;
     const QStringView marks = QStringView(notation).left(i);
     const auto flag = [marks](QChar one, QChar two) {
@@ -26,9 +28,9 @@ TextEntry entryFrom(const QString &notation)
 
 QString notationOf(const TextEntry &e)
 {
-    const QStringList protect{QString(), QStringLiteral("#"), QStringLiteral("2")};
-    const QStringList named{QString(), QStringLiteral("@"), QStringLiteral("%")};
-    const QString odd = QStringLiteral("?"); // a flag value no command should leave
+    const QStringList protect{QString(), u"#"_s, u"2"_s};
+    const QStringList named{QString(), u"@"_s, u"%"_s};
+    const QString odd = u"?"_s; // a flag value no command should leave
     return protect.value(e.protectFlag, odd) + named.value(e.namedFlag, odd) + e.text +
            (e.caption.isEmpty() ? QString() : u'=' + e.caption);
 }
@@ -48,15 +50,14 @@ QString askedOf(const FakePrompter &p)
 struct Env
 {
     QTemporaryDir dir;
-    Settings settings{dir.filePath(QStringLiteral("test.ini"))};
+    Settings settings{dir.filePath(u"test.ini"_s)};
     TextListModel model;
     QItemSelectionModel selection{&model};
     FakeClipboard clipboard;
     FakePrompter prompter;
-    QString last = QStringLiteral("last");
+    QString last = u"last"_s;
     int listChanged = 0;
-    ListCommands::Hooks hooks{[this] { ++listChanged; },
-                              [] { return QFont(QStringLiteral("Serif"), 17); },
+    ListCommands::Hooks hooks{[this] { ++listChanged; }, [] { return QFont(u"Serif"_s, 17); },
                               [this] { return last; }, [this](const QString &t) { last = t; }};
     ListCommands commands{model, selection, clipboard, prompter, settings, hooks};
 
@@ -68,7 +69,7 @@ struct Env
         model.loadEntries(list);
         for (const int row : selected)
             RowSelection::setSelected(&selection, row, true);
-        clipboard.put(QStringLiteral("clip"));
+        clipboard.put(u"clip"_s);
     }
     QString entries() const
     {
@@ -167,12 +168,12 @@ private slots:
     // wiped whatever the user had on the clipboard.
     void deletingAnEmptyTextKeepsTheClipboard()
     {
-        Env env(QStringLiteral("a,"), Rows{1});
+        Env env(u"a,"_s, Rows{1});
         env.last.clear();
-        env.settings.setValue(Setting::MsgDelete, QStringLiteral("0"));
+        env.settings.setValue(Setting::MsgDelete, u"0"_s);
         env.commands.deleteSelected();
-        QCOMPARE(env.entries(), QStringLiteral("a"));
-        QCOMPARE(env.clipboard.content, QStringLiteral("clip"));
+        QCOMPARE(env.entries(), u"a"_s);
+        QCOMPARE(env.clipboard.content, u"clip"_s);
     }
 };
 

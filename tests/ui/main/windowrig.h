@@ -8,6 +8,7 @@
 #include "fakes/fakeprompter.h"
 #include "settings/settingskeys.h"
 #include "store/groupfile.h"
+#include "support/widgets.h"
 #include "ui/main/mainwindow.h"
 
 #include <QtTest>
@@ -63,8 +64,7 @@ struct WindowRig
     }
     template<typename T = QWidget> T *child(const char *name) const
     {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        return found ? found : (qFatal("no %s", name), nullptr);
+        return ::child<T>(window.get(), name);
     }
     QListView *list() const { return child<QListView>("lstText"); }
     QLineEdit *search() const { return child<QLineEdit>("txtSearch"); }
