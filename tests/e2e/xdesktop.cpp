@@ -139,26 +139,6 @@ QByteArray XDesktop::property(quint32 window, quint32 property, quint32 type) co
     return value;
 }
 
-QList<quint32> XDesktop::windows() const
-{
-    QList<quint32> found;
-    QList<xcb_window_t> pending{m_root};
-    while (!pending.isEmpty()) {
-        const xcb_window_t parent = pending.takeFirst();
-        xcb_query_tree_reply_t *tree =
-            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
-        if (!tree)
-            continue;
-        const xcb_window_t *children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-            found.append(children[i]);
-            pending.append(children[i]);
-        }
-        std::free(tree);
-    }
-    return found;
-}
-
 std::optional<XDesktop::Window> XDesktop::mainWindow() const
 {
     const quint32 typeAtom = atom("_NET_WM_WINDOW_TYPE");
@@ -170,12 +150,13 @@ std::optional<XDesktop::Window> XDesktop::mainWindow() const
     // The splash lists "normal" too, after "splash", for window managers that
     // know no splash type.
     const QByteArray splash = atomBytes("_NET_WM_WINDOW_TYPE_SPLASH");
-    // A window manager puts the window into a frame of its own: look at them all.
-    for (const quint32 w : windows()) {
+    // Every window of the program, wherever a window manager has put it.
+    const QByteArray ids = run(u"xdotool"_s, {u"search"_s, u"--classname"_s, u"^pastebasket$"_s})
+                               .value_or(QByteArray());
+    for (const QByteArray &id : ids.split('\n')) {
+        const quint32 w = id.toUInt();
         const QByteArray types = property(w, typeAtom, XCB_ATOM_ATOM);
-        const QByteArray wmClass = property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-        if (!wmClass.startsWith(QByteArrayLiteral("pastebasket\0")) || !types.contains(normal) ||
-            types.contains(splash))
+        if (!types.contains(normal) || types.contains(splash))
             continue;
         xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, w), nullptr);

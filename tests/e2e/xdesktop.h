@@ -73,8 +73,6 @@ private:
     bool startClient(QProcess &process, const QString &command, const std::function<bool()> &ready);
     quint32 atom(const char *name) const;
     QByteArray property(quint32 window, quint32 property, quint32 type) const;
-    // Every window below the root.
-    QList<quint32> windows() const;
 
     QProcess m_server;
     QProcess m_tray;

@@ -150,12 +150,6 @@ private slots:
         QTest::keyClick(rig.list(), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(rig.clipboard.content, u"one"_s);
 
-        // Delete asks first.
-        rig.settings.setValue(Setting::MsgDelete, u"1");
-        rig.prompter.messageAnswers = {Prompter::Answer::Ok};
-        QTest::keyClick(rig.list(), Qt::Key_Delete);
-        QCOMPARE(rig.prompter.messages.size(), 1);
-        QCOMPARE(rig.controller().model().count(), 2);
         QTest::keyClick(rig.list(), Qt::Key_Space); // a blank is not a search
         QVERIFY(!rig.search()->isVisible());
     }
