@@ -44,8 +44,7 @@ public:
     }
     std::optional<QFont> chooseFont(const QFont &) override
     {
-        unexpected.append(QStringLiteral("chooseFont"));
-        return std::nullopt;
+        return take(fontAnswers, QStringLiteral("chooseFont"));
     }
     bool setup() override { return take(setupAnswers, QStringLiteral("setup")); }
     bool groupOrder() override { return take(groupOrderAnswers, QStringLiteral("groupOrder")); }
@@ -61,6 +60,7 @@ public:
     std::deque<std::optional<QString>> editTextAnswers;
     std::deque<std::optional<QString>> captionAnswers;
     std::deque<std::optional<QString>> groupNameAnswers;
+    std::deque<std::optional<QFont>> fontAnswers;
     std::deque<bool> setupAnswers;
     std::deque<bool> groupOrderAnswers;
     std::function<void(qint32)> onGroupCopy;

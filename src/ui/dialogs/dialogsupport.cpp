@@ -6,6 +6,7 @@
 
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
@@ -149,4 +150,10 @@ DialogSupport::BusyCursor::~BusyCursor()
 {
     if (m_active)
         QGuiApplication::restoreOverrideCursor();
+}
+
+QString DialogSupport::settingsNotWrittenText(const Settings &settings, const QString &reason)
+{
+    return QStringLiteral("The settings could not be written to %1: %2")
+        .arg(QDir::toNativeSeparators(settings.path()), reason);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/urlopener.h"
+#include "settings/settingskeys.h"
 
 #include <QFont>
 #include <QString>
@@ -69,5 +70,8 @@ public:
 private:
     bool m_active;
 };
+
+// Says that the settings file could not be written, and why.
+QString settingsNotWrittenText(const Settings &settings, const QString &reason);
 
 } // namespace DialogSupport

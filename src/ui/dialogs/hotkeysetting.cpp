@@ -28,7 +28,7 @@ HotKeySetting HotKeySetting::read(const Settings &settings)
     return setting;
 }
 
-bool HotKeySetting::write(const Settings &settings, const QKeySequence &key)
+void HotKeySetting::write(Settings::Batch &batch, const QKeySequence &key)
 {
-    return settings.setValue(Setting::HotKey, key.toString(QKeySequence::PortableText));
+    batch.setValue(Setting::HotKey, key.toString(QKeySequence::PortableText));
 }

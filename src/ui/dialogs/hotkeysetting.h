@@ -19,7 +19,7 @@ struct HotKeySetting
     bool readable = true;
 
     static HotKeySetting read(const Settings &settings);
-    static bool write(const Settings &settings, const QKeySequence &key);
+    static void write(Settings::Batch &batch, const QKeySequence &key);
     // A value as the file holds it: nullopt when it names no key.
     static std::optional<QKeySequence> parse(QStringView value);
 };

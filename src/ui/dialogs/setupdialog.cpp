@@ -3,6 +3,7 @@
 #include "settings/number.h"
 #include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/hotkeysetting.h"
+#include "ui/dialogs/prompter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -52,9 +53,10 @@ QVBoxLayout *frameLayout(QGroupBox *frame, int indent)
 }
 } // namespace
 
-SetupDialog::SetupDialog(QWidget *owner, const Settings &settings, bool topMost)
+SetupDialog::SetupDialog(QWidget *owner, const Settings &settings, Prompter &prompter, bool topMost)
     : QDialog(owner)
     , m_settings(settings)
+    , m_prompter(prompter)
 {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -246,7 +248,7 @@ void SetupDialog::readSettings()
     txtHotKey->setKeySequence(m_hotKeyShown);
 }
 
-void SetupDialog::writeSettings() const
+bool SetupDialog::writeSettings(QString *error) const
 {
     Settings::Batch batch(m_settings);
     batch.setFlag(Setting::MsgDelete, chkAlarmDsp_Delete->isChecked())
@@ -256,23 +258,28 @@ void SetupDialog::writeSettings() const
         .setFlag(Setting::StartupState, chkStartupState->isChecked());
     if (const int option = m_startupGroup->checkedId(); option >= 0)
         batch.setValue(Setting::StartupGroup, qint64(option));
-    batch.commit();
     // A desktop-wide key is one combination, also when OK comes before the edit
     // has finished and trimmed a second one away.
     const QKeySequence typed = txtHotKey->keySequence();
     const QKeySequence key = typed.count() > 1 ? QKeySequence(typed[0]) : typed;
     // Left alone, a missing key stays missing and so keeps following the default.
     if (m_hotKeyUnreadable || key != m_hotKeyShown)
-        HotKeySetting::write(m_settings, key);
+        HotKeySetting::write(batch, key);
+    return batch.commit(error);
 }
 
 void SetupDialog::accept()
 {
-    writeSettings();
+    QString error;
+    if (!writeSettings(&error)) {
+        m_prompter.message(DialogSupport::settingsNotWrittenText(m_settings, error),
+                           Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
+        return;
+    }
     QDialog::accept();
 }
 
-bool SetupDialog::run(QWidget *owner, const Settings &settings, bool topMost)
+bool SetupDialog::run(QWidget *owner, const Settings &settings, Prompter &prompter, bool topMost)
 {
-    return SetupDialog(owner, settings, topMost).exec() == QDialog::Accepted;
+    return SetupDialog(owner, settings, prompter, topMost).exec() == QDialog::Accepted;
 }

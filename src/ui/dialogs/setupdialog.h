@@ -8,6 +8,8 @@
 
 #include <array>
 
+class Prompter;
+
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -21,16 +23,16 @@ class QWidget;
 // icon, how the program starts, and the desktop-wide key that shows the window.
 // OK writes the first six always and the key only when it was changed (or the
 // stored one named no key, which the empty field then replaces); Cancel writes
-// nothing.
+// nothing. A write that fails is told, and the dialog stays open.
 class SetupDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    SetupDialog(QWidget *owner, const Settings &settings, bool topMost);
+    SetupDialog(QWidget *owner, const Settings &settings, Prompter &prompter, bool topMost);
 
     // True when confirmed; the settings are written by then.
-    static bool run(QWidget *owner, const Settings &settings, bool topMost);
+    static bool run(QWidget *owner, const Settings &settings, Prompter &prompter, bool topMost);
 
     // The start-up group option a stored value selects: its number to the nearest
     // whole number, halves to even. Numbers outside 0..2 start the program with the
@@ -50,7 +52,7 @@ private:
     QWidget *buildHotKeyFrame();
     void chainTabOrder();
     void readSettings();
-    void writeSettings() const;
+    bool writeSettings(QString *error) const;
 
     QGroupBox *Frame1 = nullptr;
     QCheckBox *chkAlarmDsp_Delete = nullptr;
@@ -72,4 +74,5 @@ private:
     QPushButton *btnCancel = nullptr;
 
     Settings m_settings;
+    Prompter &m_prompter;
 };

@@ -35,15 +35,21 @@ StoredGeometry readStoredGeometry(const Settings &settings, const GeometryKeys &
                                settings.value(keys.top), settings.value(keys.left));
 }
 
+void addStoredGeometry(Settings::Batch &batch, const GeometryKeys &keys, QPoint framePos,
+                       QSize clientSize)
+{
+    batch.setValue(keys.width, Twips::fromPixels(clientSize.width()))
+        .setValue(keys.height, Twips::fromPixels(clientSize.height()))
+        .setValue(keys.top, Twips::fromPixels(framePos.y()))
+        .setValue(keys.left, Twips::fromPixels(framePos.x()));
+}
+
 bool writeStoredGeometry(const Settings &settings, const GeometryKeys &keys, QPoint framePos,
                          QSize clientSize)
 {
-    return Settings::Batch(settings)
-        .setValue(keys.width, Twips::fromPixels(clientSize.width()))
-        .setValue(keys.height, Twips::fromPixels(clientSize.height()))
-        .setValue(keys.top, Twips::fromPixels(framePos.y()))
-        .setValue(keys.left, Twips::fromPixels(framePos.x()))
-        .commit();
+    Settings::Batch batch(settings);
+    addStoredGeometry(batch, keys, framePos, clientSize);
+    return batch.commit();
 }
 
 Screens::WideRect applyStoredGeometry(Screens::WideRect window, const StoredGeometry &stored)

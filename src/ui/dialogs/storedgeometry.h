@@ -47,7 +47,10 @@ StoredGeometry parseStoredGeometry(QStringView width, QStringView height, QStrin
                                    QStringView left);
 StoredGeometry readStoredGeometry(const Settings &settings, const GeometryKeys &keys);
 
-// Writes the four values as whole twips; false when a write failed.
+// The four values as whole twips, to be written with the batch's other values.
+void addStoredGeometry(Settings::Batch &batch, const GeometryKeys &keys, QPoint framePos,
+                       QSize clientSize);
+// Writes the four values as whole twips; false when the write failed.
 bool writeStoredGeometry(const Settings &settings, const GeometryKeys &keys, QPoint framePos,
                          QSize clientSize);
 

@@ -112,12 +112,10 @@ void MainController::removeUnkeptRows()
     call(m_hooks.listChanged);
 }
 
-bool MainController::saveSetup(bool autoGet, bool topPos) const
+void MainController::addSetup(Settings::Batch &batch, bool autoGet, bool topPos) const
 {
-    bool ok = m_settings.setFlag(Setting::AutoGet, autoGet);
-    ok = m_settings.setFlag(Setting::TopPos, topPos) && ok;
+    batch.setFlag(Setting::AutoGet, autoGet).setFlag(Setting::TopPos, topPos);
     const std::optional<qint32> selected = m_groups.selector().currentNumber();
     if (selected && *selected >= 0)
-        ok = m_settings.setValue(Setting::LastGroupNo, *selected) && ok;
-    return ok;
+        batch.setValue(Setting::LastGroupNo, *selected);
 }

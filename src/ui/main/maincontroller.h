@@ -79,10 +79,9 @@ public:
     // Keeps only the protected and captioned rows ("StartupGroup" 2).
     void removeUnkeptRows();
 
-    // The values kept in the window's controls, and the selected group as
-    // LastGroupNo unless the new-group row is selected.
-    // False when a value was not written.
-    bool saveSetup(bool autoGet, bool topPos) const;
+    // Adds the values kept in the window's controls, and the selected group as
+    // LastGroupNo unless the new-group row is selected, to the batch.
+    void addSetup(Settings::Batch &batch, bool autoGet, bool topPos) const;
 
     // GroupHost
     qint32 currentGroupNo() const override { return m_currentGroupNo; }

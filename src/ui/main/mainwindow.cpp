@@ -301,7 +301,12 @@ void MainWindow::chooseListFont()
     if (!font)
         return;
     lstText->setFont(*font);
-    WindowSettings::saveListFont(m_controller->settings(), *font);
+    Settings::Batch batch(m_controller->settings());
+    WindowSettings::addListFont(batch, *font);
+    QString error;
+    if (!batch.commit(&error))
+        m_prompter->message(DialogSupport::settingsNotWrittenText(m_controller->settings(), error),
+                            Prompter::systemErrorTitle(), Prompter::Buttons::Ok);
 }
 
 void MainWindow::openSetup()

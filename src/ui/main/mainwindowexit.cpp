@@ -25,22 +25,24 @@ bool MainWindow::exitApp(ExitCause cause)
 QStringList MainWindow::saveEverything(bool *groupSaved)
 {
     MainController &c = *m_controller;
-    const QString settingsFailure = QStringLiteral("cannot write the settings to %1")
-                                        .arg(QDir::toNativeSeparators(c.paths().iniFile));
+    *groupSaved = c.saveGroup();
+    // Every setting the exit keeps, in one write of the file.
+    Settings::Batch settings(c.settings());
     // The frame's place and the client's size, whatever the window's state: a
     // maximized or minimized window keeps the frame offset of its normal one.
     const QPoint frameOffset = geometry().topLeft() - pos();
-    bool settingsSaved = WindowSettings::saveGeometry(
-        c.settings(), windowState(), normalGeometry().topLeft() - frameOffset,
-        normalGeometry().size(), chkTopPos->isChecked());
-    settingsSaved = WindowSettings::saveListFont(c.settings(), lstText->font()) && settingsSaved;
-    *groupSaved = c.saveGroup();
-    settingsSaved = c.saveSetup(chkAutoGet->isChecked(), chkTopPos->isChecked()) && settingsSaved;
+    WindowSettings::addGeometry(settings, windowState(), normalGeometry().topLeft() - frameOffset,
+                                normalGeometry().size(), chkTopPos->isChecked());
+    WindowSettings::addListFont(settings, lstText->font());
+    c.addSetup(settings, chkAutoGet->isChecked(), chkTopPos->isChecked());
+    QString settingsError;
+    const bool settingsSaved = settings.commit(&settingsError);
     QStringList failures;
     if (!*groupSaved)
         failures.append(c.lastSaveError());
     if (!settingsSaved)
-        failures.append(settingsFailure);
+        failures.append(QStringLiteral("cannot write the settings to %1: %2")
+                            .arg(QDir::toNativeSeparators(c.paths().iniFile), settingsError));
     return failures;
 }
 

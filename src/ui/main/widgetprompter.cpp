@@ -61,7 +61,7 @@ std::optional<QFont> WidgetPrompter::chooseFont(const QFont &current)
 
 bool WidgetPrompter::setup()
 {
-    return SetupDialog::run(m_owner, m_settings, topMost());
+    return SetupDialog::run(m_owner, m_settings, *this, topMost());
 }
 
 bool WidgetPrompter::groupOrder()

@@ -29,17 +29,17 @@ Placement startPlacement(const Settings &settings, const QSize &designSize, int 
     return Placement{window.size(), window.topLeft()};
 }
 
-bool saveGeometry(const Settings &settings, Qt::WindowStates state, QPoint framePos,
-                  QSize clientSize, bool topPos)
+void addGeometry(Settings::Batch &batch, Qt::WindowStates state, QPoint framePos, QSize clientSize,
+                 bool topPos)
 {
     int stateNumber = 0;
     if (state & Qt::WindowMinimized)
         stateNumber = 1;
     else if (state & Qt::WindowMaximized)
         stateNumber = 2;
-    bool ok = settings.setValue(Setting::WindowState, stateNumber);
-    ok = writeStoredGeometry(settings, kMainWindowGeometry, framePos, clientSize) && ok;
-    return settings.setFlag(Setting::WindowTopPos, topPos) && ok;
+    batch.setValue(Setting::WindowState, stateNumber);
+    addStoredGeometry(batch, kMainWindowGeometry, framePos, clientSize);
+    batch.setFlag(Setting::WindowTopPos, topPos);
 }
 
 QFont defaultListFont()
@@ -63,14 +63,13 @@ QFont listFont(const Settings &settings, const QFont &fallback)
     return font;
 }
 
-bool saveListFont(const Settings &settings, const QFont &font)
+void addListFont(Settings::Batch &batch, const QFont &font)
 {
-    bool ok = settings.setValue(Setting::FontName, font.family());
-    ok = settings.setFlag(Setting::FontBold, font.bold()) && ok;
-    ok = settings.setFlag(Setting::FontItalic, font.italic()) && ok;
+    batch.setValue(Setting::FontName, font.family())
+        .setFlag(Setting::FontBold, font.bold())
+        .setFlag(Setting::FontItalic, font.italic());
     if (font.pointSizeF() > 0)
-        ok = settings.setValue(Setting::FontSize, roundHalfEven(font.pointSizeF())) && ok;
-    return ok;
+        batch.setValue(Setting::FontSize, roundHalfEven(font.pointSizeF()));
 }
 
 } // namespace WindowSettings

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settingskeys.h"
+
 #include <QFont>
 #include <QList>
 #include <QPoint>
@@ -7,8 +9,6 @@
 #include <QSize>
 
 #include <optional>
-
-class Settings;
 
 // The main window's geometry and list font as kept in the settings file. The
 // geometry is the size of the client area and the place of the frame, as
@@ -29,12 +29,12 @@ struct Placement
 Placement startPlacement(const Settings &settings, const QSize &designSize, int firstRunWidth,
                          const QList<QRect> &screenAreas);
 
-// Writes WindowState (0 normal, 1 minimized, 2 maximized), then the normal
-// geometry (so a minimized or maximized window reopens at its normal place) as
-// its frame's top-left corner and its client size, then whether "Always on Top"
-// was ticked. False when a value was not written.
-bool saveGeometry(const Settings &settings, Qt::WindowStates state, QPoint framePos,
-                  QSize clientSize, bool topPos);
+// Adds WindowState (0 normal, 1 minimized, 2 maximized), the normal geometry
+// (so a minimized or maximized window reopens at its normal place) as its
+// frame's top-left corner and its client size, and whether "Always on Top" was
+// ticked, to be written with the batch's other values.
+void addGeometry(Settings::Batch &batch, Qt::WindowStates state, QPoint framePos, QSize clientSize,
+                 bool topPos);
 
 // Courier New 9 pt, or the system's fixed-pitch font at 9 pt where that family
 // is missing, so the list keeps its columns.
@@ -43,7 +43,7 @@ QFont defaultListFont();
 // The stored list font; the fallback whole when FontName is empty, and the
 // fallback's size when the stored size is unusable.
 QFont listFont(const Settings &settings, const QFont &fallback);
-// False when a value was not written.
-bool saveListFont(const Settings &settings, const QFont &font);
+// Adds the list's font to the batch.
+void addListFont(Settings::Batch &batch, const QFont &font);
 
 } // namespace WindowSettings

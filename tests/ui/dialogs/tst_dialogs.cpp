@@ -1,3 +1,4 @@
+#include "fakes/fakeprompter.h"
 #include "support/files.h"
 #include "support/widgets.h"
 #include "ui/dialogs/edittextdialog.h"
@@ -32,7 +33,11 @@ class TestDialogs : public QObject
 
 private slots:
     // Every test starts without a settings file.
-    void cleanup() { QFile::remove(m_settings.path()); }
+    void cleanup()
+    {
+        QFile::remove(m_settings.path());
+        QDir(m_settings.path()).removeRecursively();
+    }
 
     void editText_data()
     {
@@ -107,7 +112,8 @@ private slots:
         for (const auto &[key, value] : stored)
             m_settings.setValue(key, value);
         const QByteArray before = settingsFile();
-        SetupDialog cancelled(nullptr, m_settings, false);
+        FakePrompter prompter;
+        SetupDialog cancelled(nullptr, m_settings, prompter, false);
         child(&cancelled, "chkStartupState")->click();
         child(&cancelled, "btnCancel")->click();
         QCOMPARE(settingsFile(), before);
@@ -115,10 +121,19 @@ private slots:
             child(QApplication::activeModalWidget(), "chkStartupState")->click();
             child(QApplication::activeModalWidget(), "btnOK")->click();
         });
-        QVERIFY(SetupDialog::run(nullptr, m_settings, true));
+        QVERIFY(SetupDialog::run(nullptr, m_settings, prompter, true));
         QCOMPARE(settingsFile(),
                  "[Setup]\r\nMsg_Delete=1\r\nMsg_Clear=0\r\nMsg_DelTasktrayMenuList=0\r\n"
                  "In_TaskTray=1\r\nStartupState=1\r\nStartupGroup=2\r\n");
+
+        // A write that fails is told, naming the file; the dialog stays for Cancel.
+        QVERIFY(QFile::remove(m_settings.path()) && QDir().mkpath(m_settings.path() + u"/x"));
+        SetupDialog failing(nullptr, m_settings, prompter, false);
+        showActive(&failing);
+        child(&failing, "btnOK")->click();
+        QCOMPARE(prompter.messages.size(), 1);
+        QVERIFY(prompter.messages[0].text.contains(QDir::toNativeSeparators(m_settings.path())));
+        leave(&failing, u"btnCancel"_s);
     }
 
     // The settings dialog's key field: OK writes the key only when it was changed,
@@ -147,7 +162,8 @@ private slots:
         QFETCH(QString, written);
         if (!stored.isNull())
             m_settings.setValue(Setting::HotKey, stored);
-        SetupDialog dialog(nullptr, m_settings, false);
+        FakePrompter prompter;
+        SetupDialog dialog(nullptr, m_settings, prompter, false);
         showActive(&dialog);
         auto *edit = child<QKeySequenceEdit>(&dialog, "txtHotKey");
         QTEST(edit->keySequence().toString(QKeySequence::PortableText), "shown");

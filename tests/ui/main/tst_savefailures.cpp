@@ -208,6 +208,18 @@ private slots:
         QCOMPARE(loadGroupFile(path).status, GroupLoadResult::Status::Loaded);
     }
 
+    // A font the user chose that cannot be kept is told; the list shows it anyway.
+    void chosenFontNotWrittenIsTold()
+    {
+        WindowRig rig;
+        rig.load();
+        QVERIFY(QFile::remove(rig.paths.iniFile) && QDir().mkpath(rig.paths.iniFile + u"/x"));
+        rig.prompter.fontAnswers.push_back(QFont(u"DejaVu Sans"_s, 21));
+        rig.child<QAction>("mnuPopup_ListFont")->trigger();
+        QCOMPARE(rig.list()->font().pointSize(), 21);
+        QVERIFY(rig.toldOnce({rig.paths.iniFile}));
+    }
+
     // With the registry unreadable the user is told at once, the default group is
     // current and saved, and the registry is never replaced.
     void unreadableRegistryKeepsTheDefaultGroup()
