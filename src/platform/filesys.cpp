@@ -37,20 +37,6 @@ bool renameIntoPlace(const QString &temp, const QString &target, QString *error)
 
 } // namespace
 
-bool replaceFileAtomically(const QString &target, const QByteArray &data, const QString &tempPath,
-                           QString *error)
-{
-    // A leftover of an earlier run goes first; whatever stays in the way (a
-    // folder, a file of someone else) makes the save fail rather than be used.
-    FileSysOs::removeFile(tempPath);
-    QString reason;
-    if (FileSysOs::writeNewFile(tempPath, data, &reason) != FileSysOs::CreateResult::Written) {
-        setError(error, reason);
-        return false;
-    }
-    return renameIntoPlace(tempPath, target, error);
-}
-
 bool writeFileAtomically(const QString &target, const QByteArray &data, QString *error)
 {
     // A random name taken already (by a crashed save, or by a link someone

@@ -15,12 +15,6 @@
 // temporary file removed; the reason goes to *error.
 bool writeFileAtomically(const QString &target, const QByteArray &data, QString *error = nullptr);
 
-// As above through the given temporary file, which is removed first when there
-// is one (but never followed or written through). tempPath must be on the same
-// file system as target.
-bool replaceFileAtomically(const QString &target, const QByteArray &data, const QString &tempPath,
-                           QString *error = nullptr);
-
 // Creates the folder (not its parents) readable by the user alone; true when it
 // exists as a folder afterwards. *created tells whether this call made it, so
 // that of several copies racing to create it exactly one sees true.
