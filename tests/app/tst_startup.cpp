@@ -1,7 +1,6 @@
-// What a started process cannot show: the failure message and exit requests
-// during start-up. The start-up itself is tested on the real program
-// (tst_startupprocess).
-#include "app/exitrequests.h"
+// What a started process cannot show: the failure message of a start-up that
+// fails. The start-up itself is tested on the real program (tst_startupprocess),
+// an exit signal during it by the end-to-end fault tests.
 #include "app/startup.h"
 
 #include <QLabel>
@@ -43,24 +42,6 @@ private slots:
         QVERIFY2(shown[0].contains(makerIsAFile ? maker.fileName() : u"no screen"_s),
                  qPrintable(shown[0]));
         QVERIFY(!splash && !startup.splash()); // gone before the message shows
-    }
-
-    // A request that comes while start-up runs its own event loops (the splash)
-    // is kept, and acted on once, from the event loop, after the hand-over.
-    void requestDuringStartUpRunsAfterHandOver()
-    {
-        ExitRequests requests;
-        int exits = 0;
-        requests.request(u"SIGTERM"_s);
-        QCoreApplication::processEvents(); // the splash's loop: nothing may run yet
-        QVERIFY(requests.isPending());
-        requests.request(u"SIGINT"_s);
-        requests.handOver([&exits] { ++exits; });
-        QCOMPARE(exits, 0); // not in the middle of the code that handed over
-        QTRY_COMPARE(exits, 1);
-        QVERIFY(!requests.isPending());
-        QCoreApplication::processEvents();
-        QCOMPARE(exits, 1);
     }
 };
 

@@ -43,6 +43,13 @@ struct WindowRig
             return made;
         };
     }
+    // A question nobody scripted would have waited for a user.
+    ~WindowRig()
+    {
+        if (!prompter.unexpected.isEmpty())
+            QTest::qFail(qPrintable(u"unscripted: "_s + prompter.unexpected.join(u", ")), __FILE__,
+                         __LINE__);
+    }
     // Without a prompter the window shows its own dialogs.
     MainWindow &load(const QList<TextEntry> &group0 = {}, bool ownDialogs = false)
     {
