@@ -1,4 +1,5 @@
-#include "program.h"
+#include "support/program.h"
+
 #include "support/files.h"
 
 #include <QDeadlineTimer>

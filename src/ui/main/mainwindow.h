@@ -153,6 +153,8 @@ private:
     void answerSystemSaveFailure(const QStringList &failures, bool groupSaved);
     // Where the keyboard goes when the global shortcut brings the window up.
     void openSearchForShortcut();
+    // Shown, not minimized, and with the keyboard: a press of the shortcut puts it away.
+    bool isInFront() const;
 
     // Declared before the controller, which keeps a reference to the prompter.
     std::unique_ptr<Prompter> m_ownPrompter;

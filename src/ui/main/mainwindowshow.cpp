@@ -6,6 +6,7 @@
 #include "ui/main/traymenu.h"
 
 #include <QApplication>
+#include <QWindow>
 
 void MainWindow::showWindow()
 {
@@ -30,12 +31,22 @@ void MainWindow::showFromShortcut()
         modal->activateWindow();
         return;
     }
-    if (isVisible() && !isMinimized() && isActiveWindow() && isTrayIconShown()) {
+    if (isInFront() && isTrayIconShown()) {
         hide();
         return;
     }
     showWindow();
     openSearchForShortcut();
+}
+
+bool MainWindow::isInFront() const
+{
+    if (!isVisible() || isMinimized())
+        return false;
+    // On X11 the key's own grab takes the focus away for as long as it is held,
+    // and a window hidden and shown again quickly can have the focus without
+    // being counted active: the window that has the focus is in front all the same.
+    return isActiveWindow() || (windowHandle() && QGuiApplication::focusWindow() == windowHandle());
 }
 
 void MainWindow::openSearchForShortcut()
