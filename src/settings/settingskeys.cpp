@@ -56,16 +56,6 @@ bool Settings::setValue(const SettingKey &key, QStringView value) const
     return write([&](IniDocument &doc) { doc.setValue(key.section, key.key, value); }, nullptr);
 }
 
-bool Settings::setValue(const SettingKey &key, qint64 number) const
-{
-    return setValue(key, QString::number(number));
-}
-
-bool Settings::setFlag(const SettingKey &key, bool on) const
-{
-    return setValue(key, on ? QStringView(u"1") : QStringView(u"0"));
-}
-
 double Settings::number(const SettingKey &key) const
 {
     return leadingNumber(value(key));

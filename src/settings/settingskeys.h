@@ -82,9 +82,8 @@ public:
     const QString &path() const { return m_path; }
 
     QString value(const SettingKey &key) const;
+    // One value in a write of its own; several that change together go in a Batch.
     bool setValue(const SettingKey &key, QStringView value) const;
-    bool setValue(const SettingKey &key, qint64 number) const; // plain decimal
-    bool setFlag(const SettingKey &key, bool on) const;        // "1" or "0"
 
     // The value's leading number, 0 when there is none.
     double number(const SettingKey &key) const;
