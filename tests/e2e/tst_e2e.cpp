@@ -129,9 +129,9 @@ private slots:
         QVERIFY(program.waitForLog("pastebasket.capture: captured ", 2));
 
         const auto shownWithTheKeyboard = [this] {
+            const auto window = m_desktop->mainWindow();
             const auto focus = m_desktop->run(u"xdotool"_s, {u"getwindowfocus"_s});
-            return m_desktop->viewable() && focus &&
-                   focus->trimmed().toUInt() == m_desktop->mainWindow()->id;
+            return window && window->viewable && focus && focus->trimmed().toUInt() == window->id;
         };
         for (const bool shown : {true, false, true}) {
             xdotool(u"key ctrl+alt+v"_s);

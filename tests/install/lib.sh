@@ -56,15 +56,24 @@ check_tree() {
 }
 
 start_xvfb() {
+    # The server writes the display it picked into the pipe once it is ready;
+    # when it fails, the pipe closes empty.
+    rm -f "$WORK/display"
+    mkfifo "$WORK/display"
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
-    local i
-    for i in $(seq 100); do
-        [ -s "$WORK/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    DISPLAY=:$(head -n1 "$WORK/display")
+    local number=
+    read -r -t 10 number <"$WORK/display" || true
+    [ -n "$number" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    DISPLAY=:$number
+}
+
+# wait_for_line PATTERN SECONDS: true once a line of the program's log matches
+# PATTERN (grep -E), read as it is written; false when the time runs out or the
+# program ends first.
+wait_for_line() {
+    timeout "$2" grep -m1 -qE "$1" \
+        < <(tail -n +1 -F --pid="$PROGRAM_PID" "$WORK/program.log" 2>/dev/null)
 }
 
 # The program's main window is on the screen: a viewable window of that title
@@ -93,20 +102,17 @@ smoke_run() {
     # Wayland display, not the caller's data.
     env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_DATA_HOME="$home/data" \
         XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
-        QT_LOGGING_RULES=pastebasket.capture.info=true \
+        QT_LOGGING_RULES='pastebasket.capture.info=true;pastebasket.exit.info=true' \
         ASAN_OPTIONS=detect_leaks=0 "$program" >"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!
     local folder="$home/data/Orvendel Software/Pastebasket"
     local ini=$folder/Pastebasket.ini
-    for _ in $(seq 150); do
-        [ -f "$ini" ] && break
-        kill -0 "$PROGRAM_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    if [ ! -f "$ini" ]; then
+    # The start-up is done once the main window has taken over; the settings
+    # file is written before.
+    if ! wait_for_line '^pastebasket\.exit: start-up done' 30; then
         if kill -0 "$PROGRAM_PID" 2>/dev/null; then
             cat "$WORK/program.log" >&2
-            fail "$program runs but wrote no settings file within 15 s"
+            fail "$program runs but did not finish its start-up within 30 s"
         fi
         local status=0
         wait "$PROGRAM_PID" || status=$?
@@ -119,26 +125,19 @@ smoke_run() {
         echo "SKIP: $program ended at once without a settings file; its start-up is not built in"
         return 77
     fi
+    [ -f "$ini" ] || fail "$program finished its start-up without a settings file"
     [ "$(stat -c %a "$ini")" = 600 ] || fail "the settings file has mode $(stat -c %a "$ini")"
     echo "ok: $program started and wrote its settings file"
 
     # The window's load empties the clipboard, so the text goes there only
-    # once the window is up.
-    for _ in $(seq 150); do
-        main_window_shown && break
-        kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/program.log" >&2; fail "$program ended"; }
-        sleep 0.1
-    done
+    # once the window is up. The splash has gone by the end of the start-up.
+    timeout 15 xdotool search --sync --onlyvisible --name '^Pastebasket$' >/dev/null || true
     main_window_shown || fail "$program showed no main window within 15 s"
     local text="smoke text $$ $RANDOM"
     # xclip stays in the background to serve the text until the server ends.
     printf %s "$text" | xclip -selection clipboard >/dev/null 2>&1 || fail "xclip failed"
     # Each text taken in is logged.
-    for _ in $(seq 150); do
-        grep -q '^pastebasket.capture: captured ' "$WORK/program.log" && break
-        sleep 0.1
-    done
-    grep -q '^pastebasket.capture: captured ' "$WORK/program.log" \
+    wait_for_line '^pastebasket\.capture: captured ' 15 \
         || { cat "$WORK/program.log" >&2; fail "$program took in no text within 15 s"; }
     kill -TERM "$PROGRAM_PID"
     local status=0
